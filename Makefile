@@ -1,0 +1,18 @@
+# Entry points for people and CI. Each target installs what it needs first.
+.PHONY: deps test run bench format
+
+deps:
+	./tools/install-deps.sh
+
+test: deps
+	./tools/run-tests.sh
+
+run: deps
+	./tools/run-program.sh
+
+bench: deps
+	cmake -S . -B build/release -DCMAKE_BUILD_TYPE=Release >/dev/null
+	cmake --build build/release --target bench -j2
+
+format:
+	clang-format -i core/*.h core/*.cpp audio/*.h audio/*.cpp ui/*.h ui/*.cpp tests/*/*.h tests/*/*.cpp tools/*.cpp 2>/dev/null || true
