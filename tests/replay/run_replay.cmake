@@ -1,0 +1,30 @@
+# Runs dictadrill-replay on one script and compares what it prints with a reviewed golden file,
+# byte for byte. Arguments (-D): REPLAY, SCRIPT, EXPECTED; STDIN=1 feeds the script on standard
+# input; EXIT (default 0) and STDERR_REGEX check how it ends.
+if(STDIN)
+  execute_process(COMMAND ${REPLAY} INPUT_FILE ${SCRIPT}
+    OUTPUT_VARIABLE out ERROR_VARIABLE err RESULT_VARIABLE rc)
+else()
+  execute_process(COMMAND ${REPLAY} ${SCRIPT}
+    OUTPUT_VARIABLE out ERROR_VARIABLE err RESULT_VARIABLE rc)
+endif()
+if(NOT DEFINED EXIT)
+  set(EXIT 0)
+endif()
+if(NOT rc EQUAL EXIT)
+  message(FATAL_ERROR "exit status ${rc}, expected ${EXIT}; standard error:\n${err}")
+endif()
+if(DEFINED STDERR_REGEX)
+  if(NOT err MATCHES "${STDERR_REGEX}")
+    message(FATAL_ERROR "standard error does not match '${STDERR_REGEX}':\n${err}")
+  endif()
+elseif(NOT err STREQUAL "")
+  message(FATAL_ERROR "unexpected standard error:\n${err}")
+endif()
+file(READ ${EXPECTED} want)
+if(NOT out STREQUAL want)
+  get_filename_component(name ${EXPECTED} NAME)
+  set(actual ${CMAKE_CURRENT_BINARY_DIR}/${name}.actual)
+  file(WRITE ${actual} "${out}")
+  message(FATAL_ERROR "output differs from ${EXPECTED}; it is in ${actual}")
+endif()
