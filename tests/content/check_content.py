@@ -353,9 +353,9 @@ def check_folder(folder, say):
         else:
             say("ok   %s%s" % (name, note))
 
-    for name, spec in sorted(RECORDINGS.items()):
+    for name, wanted in sorted(RECORDINGS.items()):
         with open(os.path.join(folder, name), "rb") as f:
-            errors, seconds = check_mp3(f.read(), *spec)
+            errors, seconds = check_mp3(f.read(), *wanted)
         report(name, errors, "  %.2f s" % seconds)
     for name, samples in sorted(CLIPS.items()):
         with open(os.path.join(folder, name), "rb") as f:

@@ -124,9 +124,9 @@ class Mp3Check(unittest.TestCase):
             ("too short", slow_file([good1] * 300), SLOW, "lasts 7.84 s"),
             ("too long", natural2_file([good2] * 400), NATURAL2, "lasts 10.45 s"),
         ]
-        for name, data, spec, expect in cases:
+        for name, data, wanted, expect in cases:
             with self.subTest(name):
-                errors, _ = cc.check_mp3(data, *spec)
+                errors, _ = cc.check_mp3(data, *wanted)
                 self.assertIn(expect, errors_text(errors))
 
     def test_an_encoder_info_frame_is_not_counted_as_sound(self):
