@@ -1,0 +1,18 @@
+// DictaDrill's entry point. Every record of the program lives here, once, for the whole run.
+#include <windows.h>
+
+#include "main_window.h"
+#include "win_sound.h"
+
+namespace {
+
+dd::ProgramRecords program;
+
+}  // namespace
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
+  program.instance = instance;
+  static dd::WinSound sound(instance, program.records);
+  program.sound = &sound;
+  return dd::runProgram(program, instance, showCommand);
+}
