@@ -1,5 +1,7 @@
 #include "matcher.h"
 
+#include <cstring>
+
 #include "text.h"
 
 namespace dd {
@@ -50,15 +52,17 @@ void resetReveal(DrillState& state, const SentenceText& text) {
 }
 
 bool advanceReveal(DrillState& state, const SentenceText& text) {
-  copyText(state.shownText, text);
-  // With nothing left to type the whole text stays shown; never restart the scan.
-  if (state.nextTarget < 0) return true;
-  state.nextTarget = findNextTarget(text, state.nextTarget + 1);
-  if (state.nextTarget != -1) {
-    state.shownText[state.nextTarget] = 0;
-    return false;
-  }
-  return true;
+  // shownText already holds the text before the old target (or nothing at the start of an
+  // attempt), so only the newly revealed bytes are copied: a hit costs a few bytes, not 256.
+  const int32_t oldTarget = state.nextTarget;
+  const int32_t from = oldTarget <= 0 || state.shownText[0] == 0 ? 0 : oldTarget;
+  state.nextTarget = oldTarget < 0 ? -1 : findNextTarget(text, oldTarget + 1);
+  const int32_t to = state.nextTarget != -1
+                         ? state.nextTarget
+                         : static_cast<int32_t>(boundedLength(text, kTextSize - 1));
+  if (to > from) std::memcpy(state.shownText + from, text + from, static_cast<size_t>(to - from));
+  state.shownText[to] = 0;
+  return state.nextTarget == -1;
 }
 
 }  // namespace dd

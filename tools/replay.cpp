@@ -87,7 +87,7 @@ void appendField(std::string& out, const char* name, long long value, bool comma
   if (comma) out += ',';
 }
 
-// One PracticeSettings field, by its name in the spec, with its valid range.
+// One PracticeSettings field, by its name in the records, with its valid range.
 struct SettingsField {
   const char* name;
   int32_t dd::PracticeSettings::*member;

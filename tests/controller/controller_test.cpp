@@ -1,4 +1,4 @@
-// Part 2.2 row by row: the next screen, the state changes and the exact sequence of host and
+// The drill row by row: the next screen, the state changes and the exact sequence of host and
 // sound calls of every event.
 #include "controller.h"
 

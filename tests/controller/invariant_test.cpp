@@ -1,4 +1,4 @@
-// Long seeded streams of every kind of event, with the invariants of Part 2.2 checked after
+// Long seeded streams of every kind of event, with the drill's invariants checked after
 // each one. Run under the sanitizers too, where any read or write outside a buffer fails.
 #include <gtest/gtest.h>
 

@@ -82,7 +82,7 @@ class RecordingHost final : public dd::DrillHost {
 };
 
 // The sentence player and key sounds: logs every operation and follows the player's open and
-// paused flags (Part 3.2) as if every open succeeded.
+// paused flags as if every open succeeded.
 class RecordingSound final : public dd::DrillSound {
  public:
   explicit RecordingSound(CallLog& log) : log_(log) {}
