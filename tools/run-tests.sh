@@ -17,6 +17,9 @@ cmake -S . -B build/asan -DCMAKE_BUILD_TYPE=Debug -DDD_SANITIZE=ON >/dev/null
 cmake --build build/asan -j"$JOBS"
 ctest --test-dir build/asan -L native --output-on-failure -j"$JOBS"
 
+step "fuzzing the matcher, the controller and the settings OK step (short run)"
+tools/run-fuzz.sh
+
 if [ -x tools/run-wine-tests.sh ]; then
   step "Windows build and tests under Wine"
   tools/run-wine-tests.sh

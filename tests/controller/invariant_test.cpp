@@ -7,6 +7,7 @@
 #include <string>
 
 #include "controller.h"
+#include "invariants.h"
 #include "matcher.h"
 #include "order.h"
 #include "rig.h"
@@ -124,38 +125,8 @@ struct Stream {
 
   // Every invariant, as a failure message naming the first one broken; empty when all hold.
   std::string broken() const {
-    const dd::DrillState& state = rig.state;
-    const dd::PracticeSettings& settings = rig.settings;
-    const dd::ItemCatalogue& catalogue = rig.records.catalogue;
-    const int32_t begin = dd::rangeBeginItem(settings, catalogue);
-    const int32_t end = dd::rangeEndItem(settings, catalogue);
-    if (rig.host.tickRunning != (state.screen == dd::Typing)) return "the tick runs off Typing";
-    if (state.currentItem < 0 || state.currentItem >= dd::kItemCount) return "currentItem";
-    if (state.screen != dd::Menu && (state.currentItem < begin || state.currentItem >= end)) {
-      return "currentItem outside the range";
-    }
-    const dd::SentenceText& english = catalogue.items[state.currentItem].english;
-    const size_t shown = dd::boundedLength(state.shownText, dd::kTextSize);
-    if (shown >= static_cast<size_t>(dd::kTextSize)) return "shownText has no end";
-    const std::string text(english, dd::boundedLength(english, dd::kTextSize));
-    const std::string shownText(state.shownText, shown);
-    const bool prefix = state.nextTarget >= 0 && shownText == text.substr(0, state.nextTarget);
-    if (!shownText.empty() && !prefix && shownText != text) return "shownText";
-    if (state.screen == dd::Typing && state.nextTarget < 0 && dd::findNextTarget(english, 0) >= 0) {
-      return "Typing with nothing left to type";
-    }
-    if (state.checkedInRange != dd::countCheckedInRange(settings, catalogue, state)) {
-      return "checkedInRange";
-    }
-    if (state.elapsedMs < 0 || state.elapsedMs > dd::kElapsedLimitMs) return "elapsedMs";
-    const int32_t best = catalogue.items[state.currentItem].bestTimeMs;
-    if (best < 0 || best > dd::kElapsedLimitMs) return "bestTimeMs";
-    if (state.assisted > 1) return "assisted";
-    if ((settings.speed | settings.japaneseStyle) & ~1) return "a flipped flag is not 0 or 1";
-    if (state.screen == dd::Menu && rig.sound.deviceOpen) return "a recording open on the Menu";
-    if (state.shufflePos < -1 || state.shufflePos >= dd::kShuffleSize) return "shufflePos";
-    if (rig.fake->log.dropped != 0) return "an event made too many calls";
-    return "";
+    const char* fault = ddtest::brokenInvariant(*rig.fake);
+    return fault == nullptr ? "" : fault;
   }
 };
 
