@@ -1,0 +1,729 @@
+#!/usr/bin/env python3
+"""DictaDrill.exe driven end to end under Wine: real key presses and mouse clicks (xdotool),
+screenshots of the X display (ImageMagick's import) and the sound of the PulseAudio null sink
+(parec on its monitor).
+
+Run inside the environment of tools/test-env.sh (DISPLAY, WINEPREFIX, PULSE_SERVER, ...):
+
+    drive_program.py --exe DictaDrill.exe --replay dictadrill-replay --resources resources/
+                     [--shots docs/] [--only NAME ...]
+
+Each scenario starts the program afresh. Prints one line per check and a summary with the
+measured start-up times; the exit status is 1 when a check failed.
+"""
+
+import argparse
+import json
+import math
+import os
+import shutil
+import signal
+import subprocess
+import sys
+import tempfile
+import time
+import traceback
+
+# ---- The window's layout, in client coordinates (right and bottom exclusive) ----------------
+
+RECTS = {
+    "id": (20, 15, 80, 30),
+    "check": (10, 45, 90, 70),
+    "japanese": (105, 15, 530, 105),
+    "english": (20, 130, 530, 220),
+    "help1": (10, 275, 530, 295),
+    "help2": (10, 300, 530, 320),
+    "order": (10, 240, 110, 260),
+    "range": (120, 240, 250, 260),
+    "presentation": (260, 240, 360, 260),
+    "speed": (370, 240, 420, 260),
+    "time": (430, 240, 470, 260),
+    "best": (475, 240, 530, 260),
+}
+# The part of the client area that the screens draw in; the window's own client area ends a
+# little lower (the outer size is fixed at 550 x 350).
+CLIENT = (0, 0, 544, 320)
+
+WHITE = (255, 255, 255)
+BLACK = (0, 0, 0)
+BLUE = (0, 0, 255)
+RED = (255, 0, 0)
+GREEN = (0, 128, 0)
+SILVER = (192, 192, 192)
+GREY = (128, 128, 128)
+
+TITLE = "Dictaline DEMO"
+STAGED = ["S001.mp3", "S002.mp3", "S003.mp3", "S004.mp3",
+          "N001.mp3", "N002.mp3", "N003.mp3", "N004.mp3"]
+
+HEARD_RMS = 0.005  # speech on the null sink is around 0.05
+SILENT_RMS = 0.001  # nothing playing gives exact zeros
+
+
+class CheckFailed(Exception):
+    pass
+
+
+def check(condition, message):
+    if not condition:
+        raise CheckFailed(message)
+
+
+def run(args, **kw):
+    return subprocess.run(args, check=True, capture_output=True, text=True, **kw).stdout
+
+
+# ---- Screenshots ----------------------------------------------------------------------------
+
+
+class Shot:
+    """One capture of the whole X screen, read through client coordinates."""
+
+    def __init__(self, data, width, height, origin):
+        self.data, self.width, self.height = data, width, height
+        self.ox, self.oy = origin
+
+    def pixel(self, x, y):
+        i = ((self.oy + y) * self.width + self.ox + x) * 3
+        return tuple(self.data[i:i + 3])
+
+    def row(self, y, left, right):
+        i = ((self.oy + y) * self.width + self.ox) * 3
+        return self.data[i + left * 3:i + right * 3]
+
+    def colours(self, rect):
+        """How many pixels of each colour lie inside rect."""
+        left, top, right, bottom = rect
+        counts = {}
+        for y in range(top, bottom):
+            row = self.row(y, left, right)
+            for i in range(0, len(row), 3):
+                c = (row[i], row[i + 1], row[i + 2])
+                counts[c] = counts.get(c, 0) + 1
+        return counts
+
+    def inked(self, rect):
+        return sum(n for c, n in self.colours(rect).items() if c != WHITE)
+
+    def has(self, rect, colour):
+        return self.colours(rect).get(colour, 0) > 0
+
+    def changed(self, other, rect=CLIENT):
+        """The client pixels that differ from other's, as (x, y)."""
+        left, top, right, bottom = rect
+        points = []
+        for y in range(top, bottom):
+            a, b = self.row(y, left, right), other.row(y, left, right)
+            if a == b:
+                continue
+            for x in range(right - left):
+                if a[x * 3:x * 3 + 3] != b[x * 3:x * 3 + 3]:
+                    points.append((left + x, y))
+        return points
+
+
+def inside(point, rect):
+    x, y = point
+    return rect[0] <= x < rect[2] and rect[1] <= y < rect[3]
+
+
+def expect_changes_only_in(before, after, names, must_change=()):
+    stray = [p for p in after.changed(before)
+             if not any(inside(p, RECTS[n]) for n in names)]
+    check(not stray, "pixels changed outside %s, e.g. at %s (%d in all)"
+          % ("+".join(names), stray[0] if stray else None, len(stray)))
+    for name in must_change:
+        check(after.changed(before, RECTS[name]), "nothing changed in %sRect" % name)
+
+
+_SCREEN_SIZE = None
+
+
+def capture():
+    """The whole screen as raw RGB bytes, with its width and height."""
+    global _SCREEN_SIZE
+    if _SCREEN_SIZE is None:
+        _SCREEN_SIZE = tuple(int(v) for v in run(["xdotool", "getdisplaygeometry"]).split())
+    raw = subprocess.run(["import", "-window", "root", "-depth", "8", "rgb:-"], check=True,
+                         capture_output=True).stdout
+    return raw, _SCREEN_SIZE[0], _SCREEN_SIZE[1]
+
+
+def find_client_origin(raw, width):
+    """The separator line is the one black run of 530 pixels, from client (5, 270)."""
+    pattern = bytes(WHITE) + bytes(BLACK) * 530 + bytes(WHITE)
+    at = raw.find(pattern)
+    while at >= 0 and at % 3 != 0:
+        at = raw.find(pattern, at + 1)
+    if at < 0:
+        return None
+    pixel = at // 3 + 1
+    return pixel % width - 5, pixel // width - 270
+
+
+# ---- Sound ----------------------------------------------------------------------------------
+
+
+class Recorder:
+    """Records the null sink's monitor until stop(); rms() of a stretch of it, in seconds of
+    the recording, as mark() gave them."""
+
+    RATE = int(os.environ.get("DD_PULSE_RATE", "44100"))
+
+    def __init__(self):
+        sink = os.environ.get("DD_PULSE_SINK", "ddsink")
+        self.file = tempfile.TemporaryFile()
+        self.proc = subprocess.Popen(
+            ["parec", "-d", sink + ".monitor", "--raw", "--format=s16le",
+             "--rate=%d" % self.RATE, "--channels=1", "--latency-msec=20"],
+            stdout=self.file, stderr=subprocess.DEVNULL)
+        # The stream has begun once samples arrive; marks are taken in the stream itself.
+        deadline = time.monotonic() + 10
+        while self.mark() < 0.1:
+            check(time.monotonic() < deadline, "parec records nothing")
+            time.sleep(0.02)
+
+    def mark(self):
+        """Seconds of sound recorded so far: where in the recording "now" is."""
+        return os.fstat(self.file.fileno()).st_size / 2 / self.RATE
+
+    def press(self, action, *args):
+        """Runs action(*args) (a key press); returns the marks just before and after it, so a
+        stretch before the press never takes in its effect."""
+        before = self.mark()
+        action(*args)
+        return before, self.mark()
+
+    def stop(self):
+        self.proc.terminate()
+        self.proc.wait(5)
+        self.file.seek(0)
+        data = self.file.read()
+        self.samples = memoryview(data[:len(data) - len(data) % 2]).cast("h")
+        self.file.close()
+
+    def heard(self, begin, end, what):
+        level = self.rms(begin, end)
+        check(level > HEARD_RMS, "%s: RMS %.4f over %.1f-%.1f s" % (what, level, begin, end))
+
+    def silent(self, begin, end, what):
+        level = self.rms(begin, end)
+        profile = " ".join("%.3f" % self.rms(t / 10, t / 10 + 0.1)
+                           for t in range(int(begin * 10) - 5, int(end * 10)))
+        check(level < SILENT_RMS, "%s: RMS %.4f over %.1f-%.1f s (by 0.1 s from %.1f: %s)"
+              % (what, level, begin, end, begin - 0.5, profile))
+
+    def rms(self, begin, end):
+        """RMS (full scale 1.0) of the recording from begin to end seconds."""
+        a = max(0, int(begin * self.RATE))
+        b = min(len(self.samples), int(end * self.RATE))
+        if b <= a:
+            return 0.0
+        total = sum(s * s for s in self.samples[a:b])
+        return math.sqrt(total / (b - a)) / 32768.0
+
+
+# ---- The program ----------------------------------------------------------------------------
+
+
+class Program:
+    def __init__(self, exe):
+        self.exe = exe
+        self.proc = None
+        self.origin = None
+
+    def start(self):
+        """Starts the program and waits for the complete menu; returns the seconds from the
+        process start to the first screenshot that shows it."""
+        env = dict(os.environ, LANG="ja_JP.UTF-8", LC_ALL="ja_JP.UTF-8")
+        begun = time.monotonic()
+        self.proc = subprocess.Popen(["wine", self.exe], env=env, stdout=subprocess.DEVNULL,
+                                     stderr=subprocess.DEVNULL)
+        deadline = begun + 60
+        while time.monotonic() < deadline:
+            check(self.proc.poll() is None, "the program ended at start: %s" % self.proc.poll())
+            raw, w, h = capture()
+            origin = find_client_origin(raw, w)
+            if origin is not None:
+                shot = Shot(raw, w, h, origin)
+                if shot.has(RECTS["japanese"], RED) and shot.has(RECTS["help2"], GREY):
+                    elapsed = time.monotonic() - begun
+                    self.origin = origin
+                    self.window = run(["xdotool", "search", "--name", "^%s$" % TITLE]).split()[0]
+                    self.focus()
+                    return elapsed
+        raise CheckFailed("no menu within 60 s")
+
+    def focus(self):
+        run(["xdotool", "windowfocus", "--sync", self.window])
+
+    def geometry(self):
+        out = run(["xdotool", "getwindowgeometry", "--shell", self.window])
+        values = dict(line.split("=") for line in out.split())
+        return tuple(int(values[k]) for k in ("X", "Y", "WIDTH", "HEIGHT"))
+
+    def shot(self):
+        raw, w, h = capture()
+        return Shot(raw, w, h, self.origin)
+
+    def settle(self, seconds=0.4):
+        time.sleep(seconds)
+        return self.shot()
+
+    def key(self, *names):
+        run(["xdotool", "key", "--delay", "60"] + list(names))
+
+    def type(self, text, delay_ms=40):
+        run(["xdotool", "type", "--delay", str(delay_ms), text])
+
+    def click_client(self, x, y):
+        run(["xdotool", "mousemove", str(self.origin[0] + x), str(self.origin[1] + y),
+             "click", "1"])
+
+    def wait_for(self, predicate, what, timeout=10):
+        deadline = time.monotonic() + timeout
+        while True:
+            shot = self.shot()
+            if predicate(shot):
+                return shot
+            check(time.monotonic() < deadline, "timed out waiting for " + what)
+            time.sleep(0.05)
+
+    def wait_exit(self, timeout=15):
+        try:
+            return self.proc.wait(timeout)
+        except subprocess.TimeoutExpired:
+            raise CheckFailed("the program did not end within %d s" % timeout)
+
+    def kill(self):
+        if self.proc is not None and self.proc.poll() is None:
+            self.proc.kill()
+            self.proc.wait(10)
+
+
+# What each screen has that the others do not.
+def is_menu(shot):
+    return (shot.pixel(10, 175) == WHITE and shot.has(RECTS["japanese"], RED)
+            and shot.has(RECTS["help2"], GREY))
+
+
+def is_typing(shot):
+    return shot.pixel(10, 175) == BLACK and not shot.has(RECTS["english"], BLUE) and \
+        shot.has(RECTS["help2"], GREY)
+
+
+def is_result(shot):
+    return shot.pixel(10, 175) == BLACK and shot.has(RECTS["english"], BLUE)
+
+
+def outline_ok(shot, box, rounded):
+    """A one-pixel black outline of box (right and bottom exclusive), white just outside."""
+    left, top, right, bottom = box
+    skip = 6 if rounded else 0
+    for x in range(left + skip, right - skip):
+        if shot.pixel(x, top) != BLACK or shot.pixel(x, bottom - 1) != BLACK:
+            return False
+        if shot.pixel(x, top - 1) != WHITE or shot.pixel(x, bottom) != WHITE:
+            return False
+    for y in range(top + skip, bottom - skip):
+        if shot.pixel(left, y) != BLACK or shot.pixel(right - 1, y) != BLACK:
+            return False
+    return (shot.pixel(left, top) == WHITE) == rounded
+
+
+SETTING_FRAMES = [(7, 237, 113, 263), (117, 237, 253, 263), (257, 237, 363, 263),
+                  (367, 237, 423, 263)]
+ROUNDED_FRAMES = [(10, 5, 90, 40), (95, 5, 540, 115), (10, 120, 540, 230)]
+
+
+# ---- Scenarios --------------------------------------------------------------------------------
+
+
+class Drive:
+    def __init__(self, options):
+        self.options = options
+        self.startups = []
+        self.temp_folder = None
+        self.lines = []
+        self.failed = 0
+
+    def report(self, name, error=None):
+        line = ("ok    " if error is None else "FAIL  ") + name
+        if error is not None:
+            line += ": " + error
+            self.failed += 1
+        print(line, flush=True)
+
+    def step(self, name, fn, *args):
+        """One check; a failure is reported and ends the scenario."""
+        try:
+            result = fn(*args)
+        except CheckFailed as e:
+            self.report(name, str(e))
+            raise
+        self.report(name)
+        return result
+
+    def start(self):
+        program = Program(self.options.exe)
+        self.startups.append(program.start())
+        return program
+
+    def save_shot(self, program, name):
+        if not self.options.shots:
+            return
+        x, y, w, h = program.geometry()
+        path = os.path.join(self.options.shots, name)
+        run(["import", "-window", "root", "-crop", "%dx%d+%d+%d" % (w, h, x, y), "+repage",
+             "png:" + path])
+
+    def wine_temp_folder(self):
+        if self.temp_folder is None:
+            windows = run(["wine", "cmd", "/c", "echo %TEMP%"]).strip()
+            self.temp_folder = run(["winepath", "-u", windows]).strip()
+        return self.temp_folder
+
+    # -- start, menu, Escape ------------------------------------------------------------------
+
+    def scenario_menu_and_escape(self):
+        """Start shows the menu; Escape ends with 0 and leaves the staged recordings."""
+        folder = self.wine_temp_folder()
+        for name in STAGED:
+            path = os.path.join(folder, name)
+            if os.path.exists(path):
+                os.remove(path)
+        program = self.start()
+        try:
+            shot = program.shot()
+            self.step("menu: separator, setting frames, no rounded frames",
+                      self.check_menu_frames, shot)
+            self.step("menu: red title, green settings, grey help, nothing else",
+                      self.check_menu_texts, shot)
+            self.save_shot(program, "menu.png")
+            program.key("Escape")
+            self.step("Escape on the menu ends the process with exit code 0",
+                      lambda: check(program.wait_exit() == 0, "exit code is not 0"))
+            self.step("the eight recordings stay in the temporary folder",
+                      self.check_staged, folder)
+        finally:
+            program.kill()
+
+    def check_menu_frames(self, shot):
+        check(shot.row(270, 5, 535) == bytes(BLACK) * 530, "no separator at y 270")
+        for box in SETTING_FRAMES:
+            check(outline_ok(shot, box, False), "no setting frame at %s" % (box,))
+        for box in ROUNDED_FRAMES:
+            check(shot.pixel(box[0], (box[1] + box[3]) // 2) == WHITE,
+                  "a rounded frame at %s on the menu" % (box,))
+
+    def check_menu_texts(self, shot):
+        check(shot.has(RECTS["japanese"], RED), "no red title")
+        for name in ("order", "range", "presentation", "speed"):
+            check(shot.has(RECTS[name], GREEN), "no green text in %sRect" % name)
+        for name in ("help1", "help2"):
+            check(shot.has(RECTS[name], GREY), "no grey text in %sRect" % name)
+        for name in ("id", "check", "english", "time", "best"):
+            check(shot.inked(RECTS[name]) == 0, "%sRect is not empty on the menu" % name)
+
+    def check_staged(self, folder):
+        for name in STAGED:
+            path = os.path.join(folder, name)
+            check(os.path.exists(path), "%s is missing" % path)
+            with open(path, "rb") as staged, \
+                    open(os.path.join(self.options.resources, name), "rb") as source:
+                check(staged.read() == source.read(), "%s differs from the resource" % name)
+
+    # -- closing by the close box and by Alt+F4 -------------------------------------------------
+
+    def scenario_close_box(self):
+        """A real click on the close box Wine draws on the caption ends the program with 0."""
+        program = self.start()
+        try:
+            x, y, w, h = program.geometry()
+            # The caption lies above the client area; its close box is at the right end.
+            caption_y = (y + program.origin[1]) // 2
+            run(["xdotool", "mousemove", str(x + w - 13), str(caption_y), "click", "1"])
+            self.step("the close box ends the process with exit code 0",
+                      lambda: check(program.wait_exit() == 0, "exit code is not 0"))
+            self.step("the recordings stay after the close box",
+                      self.check_staged, self.wine_temp_folder())
+        finally:
+            program.kill()
+
+    def scenario_alt_f4(self):
+        """Alt+F4 goes through the default procedure to WM_CLOSE: exit code 0."""
+        program = self.start()
+        try:
+            program.key("alt+F4")
+            self.step("Alt+F4 ends the process with exit code 0",
+                      lambda: check(program.wait_exit() == 0, "exit code is not 0"))
+        finally:
+            program.kill()
+
+    # -- dragging -------------------------------------------------------------------------------
+
+    def scenario_drag(self):
+        """A left-button drag on the client area moves the window."""
+        program = self.start()
+        try:
+            x0, y0, _, _ = program.geometry()
+            sx, sy = program.origin[0] + 300, program.origin[1] + 150
+            run(["xdotool", "mousemove", str(sx), str(sy), "mousedown", "1"])
+            time.sleep(0.3)
+            for step in range(1, 5):
+                run(["xdotool", "mousemove", str(sx + 20 * step), str(sy + 10 * step)])
+                time.sleep(0.1)
+            run(["xdotool", "mouseup", "1"])
+            time.sleep(0.5)
+
+            def moved():
+                x1, y1, _, _ = program.geometry()
+                check((x1 - x0, y1 - y0) == (80, 40),
+                      "the window moved by %s, not (80, 40)" % ((x1 - x0, y1 - y0),))
+                raw, w, h = capture()
+                origin = find_client_origin(raw, w)
+                check(origin == (program.origin[0] + 80, program.origin[1] + 40),
+                      "the client area is drawn at %s" % (origin,))
+            self.step("a drag of the client area moves the window", moved)
+            program.origin = (program.origin[0] + 80, program.origin[1] + 40)
+            program.key("Escape")
+            check(program.wait_exit() == 0, "exit code is not 0 after the drag")
+        finally:
+            program.kill()
+
+    # -- a whole drill --------------------------------------------------------------------------
+
+    def targets(self, index):
+        out = run([self.options.replay, "--catalogue"])
+        english = json.loads(out.splitlines()[index])["english"]
+        # Letters and digits only; a small letter is accepted for a capital.
+        return "".join(c.lower() for c in english if c.isascii() and c.isalnum())
+
+    def scenario_drill(self):
+        """Sentence 1 typed to the end, and every key of the typing and result screens."""
+        sentence = self.targets(0)
+        program = self.start()
+        try:
+            self.drill(program, sentence)
+        finally:
+            program.kill()
+
+    def drill(self, p, sentence):
+        # Enter: sentence 1, its recording, the tick.
+        rec = Recorder()
+        time.sleep(0.8)
+        enter = rec.press(p.key, "Return")
+        typing = p.wait_for(is_typing, "the typing screen")
+        time.sleep(2.0)
+        rec.stop()
+        self.step("the menu is silent", lambda: rec.silent(0.05, enter[0], "sound on the menu"))
+        self.step("Enter starts sentence 1 and its recording is heard", lambda: rec.heard(enter[1] + 0.3, enter[1] + 2.0, "no recording heard"))
+
+        def fresh_attempt():
+            for box in ROUNDED_FRAMES:
+                check(outline_ok(typing, box, True), "no rounded frame at %s" % (box,))
+            check(typing.inked(RECTS["english"]) == 0, "englishRect is not empty")
+            check(typing.has(RECTS["id"], BLACK), "no id")
+            check(typing.inked(RECTS["japanese"]) == 0, "a translation with audio only")
+            check(typing.has(RECTS["time"], SILVER), "no silver time")
+        self.step("typing screen: frames, id, empty englishRect, silver time", fresh_attempt)
+        id_sentence1 = typing
+
+        before = p.shot()
+        after = p.settle(0.6)
+        self.step("a tick changes pixels only inside timeRect",
+                  expect_changes_only_in, before, after, ["time"], ["time"])
+
+        wrong = "z" if sentence[0] != "z" else "q"
+        before = p.shot()
+        p.type(wrong)
+        after = p.settle()
+        self.step("a wrong key changes no pixel outside timeRect",
+                  expect_changes_only_in, before, after, ["time"])
+
+        before = p.shot()
+        p.type(sentence[0])
+        after = p.settle()
+        self.step("a correct key changes pixels only inside englishRect and timeRect",
+                  expect_changes_only_in, before, after, ["english", "time"], ["english"])
+
+        # Ctrl pauses and resumes; Space plays from the start. No pixel outside timeRect.
+        rec = Recorder()
+        before = p.shot()
+        paused = rec.press(p.key, "Control_L")
+        time.sleep(1.2)
+        resumed = rec.press(p.key, "Control_L")
+        time.sleep(1.2)
+        paused_again = rec.press(p.key, "Control_L")
+        time.sleep(1.0)
+        replayed = rec.press(p.key, "space")
+        time.sleep(1.5)
+        after = p.shot()
+        rec.stop()
+        self.step("Ctrl pauses the recording", lambda: rec.silent(paused[1] + 0.3, resumed[0], "still sounding after Ctrl"))
+        self.step("Ctrl again resumes it", lambda: rec.heard(resumed[1] + 0.3, paused_again[0], "silent after the second Ctrl"))
+        self.step("Space plays the recording again", lambda: rec.heard(replayed[1] + 0.3, replayed[1] + 1.5, "silent after Space"))
+        self.step("Ctrl and Space repaint nothing but the time",
+                  expect_changes_only_in, before, after, ["time"])
+
+        # The hint reveals one more letter and draws nothing else.
+        before = p.shot()
+        p.key("backslash")
+        after = p.settle()
+        self.step("the backslash hint reveals inside englishRect only",
+                  expect_changes_only_in, before, after, ["english", "time"], ["english"])
+
+        # Backspace on the first sentence goes back to the menu.
+        p.key("BackSpace")
+        self.step("Backspace on sentence 1 returns to the menu",
+                  lambda: p.wait_for(is_menu, "the menu"))
+
+        # A clean attempt: every letter and digit typed, the recording heard again.
+        p.key("Return")
+        p.wait_for(is_typing, "the typing screen")
+        half = len(sentence) // 2
+        p.type(sentence[:half])
+        time.sleep(0.3)
+        self.save_shot(p, "typing.png")
+        p.type(sentence[half:-1])
+        rec = Recorder()
+        done = rec.press(p.type, sentence[-1])
+        result = p.wait_for(is_result, "the result screen")
+        time.sleep(2.0)
+        rec.stop()
+        self.step("typing the whole sentence reaches the result screen", lambda: None)
+        self.step("the recording is heard again on the result screen", lambda: rec.heard(done[1] + 0.5, done[1] + 2.0, "no recording after the last key"))
+
+        def result_texts():
+            for name in ("id", "japanese", "english"):
+                check(result.has(RECTS[name], BLUE), "no blue text in %sRect" % name)
+            check(result.has(RECTS["time"], RED), "the new best time is not red")
+            check(result.has(RECTS["best"], BLACK), "no black best time")
+            check(result.inked(RECTS["check"]) == 0, "a check label on an unchecked item")
+        self.step("result screen: blue texts, red elapsed time, black best time", result_texts)
+        self.save_shot(p, "result.png")
+
+        # The check mark: label and count, then back to the same pixels.
+        before = p.shot()
+        p.key("backslash")
+        checked = p.settle()
+        self.step("backslash on the result puts the check label and count only",
+                  expect_changes_only_in, before, checked, ["check", "range"], ["check", "range"])
+        self.step("the check label is red", lambda: check(
+            checked.has(RECTS["check"], RED), "no red check label"))
+        p.key("backslash")
+        unchecked = p.settle()
+        self.step("backslash again removes it", lambda: check(
+            not unchecked.changed(before), "the screen differs from before the check"))
+
+        # Delete switches the translation, Tab the speed; each repaints its own rectangle.
+        before = p.shot()
+        p.key("Delete")
+        after = p.settle()
+        self.step("Delete switches the translation in japaneseRect only",
+                  expect_changes_only_in, before, after, ["japanese"], ["japanese"])
+        p.key("Delete")
+        back = p.settle()
+        self.step("Delete again shows the first translation", lambda: check(
+            not back.changed(before), "the translation did not come back"))
+
+        rec = Recorder()
+        spaced = rec.press(p.key, "space")
+        time.sleep(1.0)
+        before = p.shot()
+        tabbed = rec.press(p.key, "Tab")
+        after = p.settle(1.2)
+        rec.stop()
+        self.step("Space on the result plays the recording", lambda: rec.heard(spaced[1] + 0.3, tabbed[0], "silent after Space"))
+        self.step("Tab stops the recording", lambda: rec.silent(tabbed[1] + 0.3, tabbed[1] + 1.2, "still sounding after Tab"))
+        self.step("Tab switches the speed in speedRect only",
+                  expect_changes_only_in, before, after, ["speed"], ["speed"])
+
+        # Backspace on the result: the same sentence once more, from an empty reveal.
+        p.key("BackSpace")
+        again = p.wait_for(is_typing, "the typing screen")
+        self.step("Backspace on the result tries the same sentence again", lambda: (
+            check(again.inked(RECTS["english"]) == 0, "englishRect is not empty"),
+            check(not again.changed(id_sentence1, RECTS["id"]), "another sentence")))
+
+        # Enter gives up: the whole sentence, the time grey, the best time kept.
+        best_before = result
+        p.type(sentence[:3])
+        p.key("Return")
+        gave_up = p.wait_for(is_result, "the result screen")
+        self.step("Enter on typing shows the result with a grey time and the same best", lambda: (
+            check(gave_up.has(RECTS["time"], GREY), "the time is not grey"),
+            check(not gave_up.changed(best_before, RECTS["best"]), "the best time changed")))
+
+        # Enter on the result: the next sentence, at the natural speed Tab chose.
+        rec = Recorder()
+        entered = rec.press(p.key, "Return")
+        second = p.wait_for(is_typing, "the typing screen")
+        time.sleep(1.5)
+        rec.stop()
+        self.step("Enter on the result starts the next sentence with its recording", lambda: (
+            check(second.changed(id_sentence1, RECTS["id"]), "the id did not change"),
+            rec.heard(entered[1] + 0.3, entered[1] + 1.5, "no recording heard")))
+
+        # Backspace in the middle of a run: the sentence before.
+        p.key("BackSpace")
+        time.sleep(0.6)
+        previous = p.wait_for(lambda s: is_typing(s) and not s.changed(id_sentence1, RECTS["id"]),
+                              "sentence 1 again")
+        self.step("Backspace on sentence 2 goes back to sentence 1", lambda: check(
+            previous.inked(RECTS["english"]) == 0, "englishRect is not empty"))
+
+        p.key("Escape")
+        p.wait_for(is_menu, "the menu")
+        p.key("Escape")
+        self.step("Escape from typing to the menu, then out with exit code 0",
+                  lambda: check(p.wait_exit() == 0, "exit code is not 0"))
+
+    SCENARIOS = ["menu_and_escape", "close_box", "alt_f4", "drag", "drill"]
+
+    def run_all(self, only):
+        for name in self.SCENARIOS:
+            if only and name not in only:
+                continue
+            print("-- " + name, flush=True)
+            try:
+                getattr(self, "scenario_" + name)()
+            except CheckFailed:
+                pass
+            except Exception:  # a fault of the driver itself counts as a failure
+                self.report(name, traceback.format_exc())
+        if self.startups:
+            times = sorted(self.startups)
+            print("start-up to the first painted menu: %d starts, min %.2f s, median %.2f s, "
+                  "max %.2f s" % (len(times), times[0], times[len(times) // 2], times[-1]))
+        print("%d check(s) failed" % self.failed if self.failed else "all checks passed")
+        return 1 if self.failed else 0
+
+
+def prepare_prefix():
+    # Xvfb runs no window manager: Wine then draws the caption and its close box itself.
+    run(["wine", "reg", "add", r"HKCU\Software\Wine\X11 Driver", "/v", "Decorated", "/t",
+         "REG_SZ", "/d", "N", "/f"])
+
+
+def main():
+    # A time-out's TERM unwinds like an error, so every started program is killed by its PID.
+    signal.signal(signal.SIGTERM, lambda *_: sys.exit("drive_program.py: terminated"))
+    parser = argparse.ArgumentParser(description=__doc__.split("\n")[0])
+    parser.add_argument("--exe", required=True)
+    parser.add_argument("--replay", required=True, help="dictadrill-replay (native)")
+    parser.add_argument("--resources", required=True, help="the folder of the MP3 files")
+    parser.add_argument("--shots", help="folder for menu.png, typing.png, result.png")
+    parser.add_argument("--only", nargs="*", default=[], choices=Drive.SCENARIOS)
+    options = parser.parse_args()
+    for tool in ("wine", "winepath", "xdotool", "import", "parec"):
+        if shutil.which(tool) is None:
+            sys.exit("drive_program.py: %s is not installed" % tool)
+    if options.shots:
+        os.makedirs(options.shots, exist_ok=True)
+    prepare_prefix()
+    return Drive(options).run_all(options.only)
+
+
+if __name__ == "__main__":
+    sys.exit(main())

@@ -1,0 +1,34 @@
+#!/bin/sh
+# End-to-end tests of DictaDrill.exe: builds the program (build/win) and the native replay tool
+# (build/native), starts the private test environment of tools/test-env.sh (Wine prefix, Xvfb,
+# PulseAudio null sink), drives the program with tests/e2e/drive_program.py and stops what it
+# started, by PID. Installs nothing: tools/install-deps.sh (make deps) comes first.
+#
+# The menu, typing and result screenshots go to build/win/e2e-shots; with
+# DD_UPDATE_SCREENSHOTS=1 they replace docs/menu.png, docs/typing.png and docs/result.png.
+set -eu
+cd "$(dirname "$0")/.."
+JOBS=${JOBS:-2}
+BUILD=${BUILD:-build/win}
+NATIVE=${NATIVE_BUILD:-build/native}
+STATE=$BUILD/testenv
+
+. tools/test-env.sh
+
+mkdir -p "$BUILD"
+trap 'dd_env_down "$STATE" e2e' EXIT
+trap 'exit 130' INT TERM
+
+cmake -S . -B "$BUILD" -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake >/dev/null
+cmake --build "$BUILD" -j"$JOBS" --target DictaDrill
+cmake -S . -B "$NATIVE" >/dev/null
+cmake --build "$NATIVE" -j"$JOBS" --target dictadrill-replay
+
+dd_env_up "$STATE" e2e
+dd_env_load "$STATE"
+
+SHOTS=$BUILD/e2e-shots
+if [ "${DD_UPDATE_SCREENSHOTS:-0}" = 1 ]; then SHOTS=docs; fi
+# The whole drive takes about a minute; ten mean something hangs.
+timeout 600 python3 tests/e2e/drive_program.py --exe "$BUILD/bin/DictaDrill.exe" \
+  --replay "$NATIVE/tools/dictadrill-replay" --resources resources --shots "$SHOTS"
