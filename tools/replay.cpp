@@ -14,7 +14,9 @@
 #include <string_view>
 
 #include "controller.h"
+#include "dialog_logic.h"
 #include "recording_fakes.h"
+#include "text.h"
 
 namespace {
 
@@ -171,6 +173,25 @@ std::string stateLine(const ddtest::FakeDrill& drill, Utf8Converter& utf8) {
   return out;
 }
 
+// The counts of the progress tally, as its edits show them.
+std::string progressLine(const dd::ItemCatalogue& catalogue, Utf8Converter& utf8) {
+  std::string out = "{\"calls\":[],\"progress\":{\"chapters\":[";
+  char text[256];
+  int32_t total = 0;
+  for (int32_t chapter = 1; chapter <= dd::kChapterCount; ++chapter) {
+    const int32_t done = dd::countChapterDone(catalogue, chapter);
+    total += done;
+    dd::formatDoneCount(text, done, dd::chapterSize[chapter - 1]);
+    if (chapter > 1) out += ',';
+    appendJsonString(out, utf8.convert(text, sizeof text));
+  }
+  out += "],\"total\":";
+  dd::formatDoneCount(text, total, dd::kItemCount);
+  appendJsonString(out, utf8.convert(text, sizeof text));
+  out += "}}\n";
+  return out;
+}
+
 // Writes a whole line at once, so a failure later never leaves half a line behind.
 void writeLine(const std::string& line) {
   std::fwrite(line.data(), 1, line.size(), stdout);
@@ -286,6 +307,15 @@ class Replay {
       for (const char c : raw) dd::onChar(controller, static_cast<unsigned char>(c));
     } else if (word == "set") {
       if (!setField(argument, error)) return false;
+    } else if (word == "confirm") {
+      // The settings dialog's OK with this text in the auto-reveal edit (at most 255 bytes).
+      char text[256];
+      dd::copyText(text, raw.c_str());
+      dd::confirmSettings(drill_->records, text);
+    } else if (word == "progress") {
+      if (!argument.empty()) return fail(error, "'progress' takes no argument");
+      output = progressLine(drill_->records.catalogue, utf8_);
+      return true;
     } else {
       return fail(error, "unknown command '" + word + "'");
     }
