@@ -11,10 +11,15 @@ if [ -z "${DISPLAY:-}" ]; then
   exit 1
 fi
 
-cmake -S . -B "$BUILD" -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake >/dev/null
+# The toolchain file counts only when the build folder is first configured.
+if [ -f "$BUILD/CMakeCache.txt" ]; then
+  cmake "$BUILD" >/dev/null
+else
+  cmake -S . -B "$BUILD" -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake >/dev/null
+fi
 cmake --build "$BUILD" -j"${JOBS:-2}" --target DictaDrill
 
-export WINEPREFIX="${WINEPREFIX:-$PWD/$BUILD/wineprefix}"
+export WINEPREFIX="${WINEPREFIX:-$(cd "$BUILD" && pwd)/wineprefix}"
 export WINEDEBUG="${WINEDEBUG:--all}"
 # No .NET or HTML engine: the first start would otherwise offer to download them.
 export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml=}"
