@@ -185,6 +185,14 @@ TEST_F(PaintTest, ItemScreensHaveEveryFrameAtItsPlace) {
   }
 }
 
+TEST_F(PaintTest, UnknownScreenDrawsNothing) {
+  showTyping();
+  state.screen = static_cast<dd::Screen>(3);
+  paint();
+  RECT all{0, 0, ScreenBitmap::kWidth, ScreenBitmap::kHeight};
+  EXPECT_TRUE(blank(all));
+}
+
 // ---- Texts and their colours -------------------------------------------------------------------
 
 struct ColouredText {
