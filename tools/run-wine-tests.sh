@@ -1,0 +1,26 @@
+#!/bin/sh
+# The Windows build and its tests under Wine (CTest label "wine"), in a private environment:
+# Wine prefix, Xvfb and PulseAudio from tools/test-env.sh, stopped by PID when this ends.
+# Installs nothing: tools/install-deps.sh (make deps) comes first.
+set -eu
+cd "$(dirname "$0")/.."
+JOBS=${JOBS:-2}
+BUILD=${BUILD:-build/win}
+STATE=$BUILD/testenv
+
+. tools/test-env.sh
+
+mkdir -p "$BUILD"
+trap 'dd_env_down "$STATE" wrapper' EXIT
+trap 'exit 130' INT TERM
+
+# The toolchain file counts only when the build folder is first configured.
+if [ -f "$BUILD/CMakeCache.txt" ]; then
+  cmake "$BUILD" >/dev/null
+else
+  cmake -S . -B "$BUILD" -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake >/dev/null
+fi
+cmake --build "$BUILD" -j"$JOBS"
+dd_env_up "$STATE" wrapper
+dd_env_load "$STATE"
+ctest --test-dir "$BUILD" -L wine --output-on-failure -j"$JOBS"
