@@ -39,7 +39,8 @@ void play(SentencePlayer& player, const PracticeSettings& settings, const DrillS
     player.deviceOpen = 1;
   }
   MCIDEVICEID device = player.openParams.wDeviceID;
-  mciSendCommandA(device, MCI_SEEK, MCI_SEEK_TO_START, 0);
+  mciSendCommandA(device, MCI_SEEK, MCI_SEEK_TO_START,
+                  reinterpret_cast<DWORD_PTR>(&player.seekParams));
   mciSendCommandA(device, MCI_PLAY, 0, reinterpret_cast<DWORD_PTR>(&player.playParams));
   player.paused = 0;
 }

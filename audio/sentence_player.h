@@ -18,6 +18,9 @@ struct SentencePlayer {
   MCI_OPEN_PARMSA openParams;  // MCI_OPEN leaves the device identifier here
   char typeBuffer[32];
   char pathBuffer[MAX_PATH];  // the recording opened last
+  // Stays all 0. The seek to the start gets a block too: some drivers refuse the seek without
+  // one and would then resume a paused recording instead of restarting it.
+  MCI_SEEK_PARMS seekParams;
   MCI_PLAY_PARMS playParams;
   MCI_GENERIC_PARMS closeParams;
 };

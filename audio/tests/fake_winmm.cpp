@@ -19,6 +19,7 @@ bool allZero(DWORD_PTR params) {
 
 MCIERROR WINAPI recordMci(MCIDEVICEID device, UINT message, DWORD_PTR flags, DWORD_PTR params) {
   MciCall call{device, message, flags, params, false, {}, {}, 0, 0, 0, 0};
+  if (message == MCI_SEEK) call.blockZero = allZero<MCI_SEEK_PARMS>(params);
   if (message == MCI_PLAY) call.blockZero = allZero<MCI_PLAY_PARMS>(params);
   if (message == MCI_CLOSE) call.blockZero = allZero<MCI_GENERIC_PARMS>(params);
   MCIERROR result = 0;

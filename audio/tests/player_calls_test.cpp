@@ -21,7 +21,7 @@ constexpr DWORD kTypeAndElement = 0x2200, kSeekToStart = 0x100;
 constexpr DWORD kResourceAsync = 0x40005;
 
 enum Op { Play, Close, Toggle };
-enum Block { None, OpenBlock, PlayBlock, CloseBlock };
+enum Block { None, OpenBlock, SeekBlock, PlayBlock, CloseBlock };
 
 struct Expected {
   UINT message;
@@ -39,7 +39,7 @@ struct Scenario {
 };
 
 const Expected kOpenCall{kOpen, kTypeAndElement, OpenBlock};
-const Expected kSeekCall{kSeek, kSeekToStart, None};
+const Expected kSeekCall{kSeek, kSeekToStart, SeekBlock};
 const Expected kPlayCall{kPlay, 0, PlayBlock};
 const Expected kPauseCall{kPause, 0, None};
 const Expected kResumeCall{kResume, 0, None};
@@ -98,6 +98,8 @@ class PlayerCalls : public ::testing::Test {
     switch (block) {
       case OpenBlock:
         return reinterpret_cast<DWORD_PTR>(&player_->openParams);
+      case SeekBlock:
+        return reinterpret_cast<DWORD_PTR>(&player_->seekParams);
       case PlayBlock:
         return reinterpret_cast<DWORD_PTR>(&player_->playParams);
       case CloseBlock:
@@ -128,7 +130,7 @@ TEST_F(PlayerCalls, CommandsFlagsAndOrder) {
       EXPECT_EQ(calls[i].params, blockAddress(e.block));
       // Opens go to device 0; everything else to the identifier the open handed out.
       EXPECT_EQ(calls[i].device, e.message == kOpen ? 0u : fake::kDeviceId);
-      if (e.block == PlayBlock || e.block == CloseBlock) {
+      if (e.block == SeekBlock || e.block == PlayBlock || e.block == CloseBlock) {
         EXPECT_TRUE(calls[i].blockZero);
       }
       if (e.message == kOpen) {

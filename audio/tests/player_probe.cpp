@@ -1,11 +1,10 @@
 // Drives the real sentence player and key sounds for sound_check.py, one command per line on
 // standard input, one answer line per command on standard output:
 //   stage | item ITEM SPEED | play | close | toggle | hit CODE | miss CODE
-//   | emptytemp | seekblock | status | quit
-// Every answer is "ok open=O paused=P device=D mode=M pos=MS devices=N seekblocks=K temp=TEMP
-// path=PATH": the player's flags and path, the mode, position and number of open devices as
-// the media control interface reports them (-1 when there is no device to ask), how many seeks
-// were given a block (see seekblock), and GetTempPathA.
+//   | emptytemp | status | quit
+// Every answer is "ok open=O paused=P device=D mode=M pos=MS devices=N temp=TEMP path=PATH":
+// the player's flags and path, the mode, position and number of open devices as the media
+// control interface reports them (-1 when there is no device to ask), and GetTempPathA.
 #include <windows.h>
 // mmsystem.h needs the types of windows.h.
 #include <mmsystem.h>
@@ -20,24 +19,6 @@
 #include "staging.h"
 
 namespace {
-
-// The player seeks to the start with no parameter block, which Windows accepts. Wine's MPEGVIDEO
-// driver refuses it (MCIERR_NULL_PARAMETER_BLOCK) and then resumes instead of restarting. After
-// "seekblock", such a seek reaches Wine with an empty block, as Windows would treat it; the count
-// shows the player really sent it without one.
-using MciSend = MCIERROR(WINAPI*)(MCIDEVICEID, UINT, DWORD_PTR, DWORD_PTR);
-MciSend platformMci = nullptr;
-bool giveSeeksABlock = false;
-long seeksGivenABlock = 0;
-
-MCIERROR WINAPI sendMci(MCIDEVICEID device, UINT message, DWORD_PTR flags, DWORD_PTR params) {
-  if (giveSeeksABlock && message == MCI_SEEK && params == 0 && flags == MCI_SEEK_TO_START) {
-    MCI_SEEK_PARMS empty{};
-    ++seeksGivenABlock;
-    return platformMci(device, message, flags, reinterpret_cast<DWORD_PTR>(&empty));
-  }
-  return platformMci(device, message, flags, params);
-}
 
 long statusItem(MCIDEVICEID device, DWORD item) {
   MCI_STATUS_PARMS status{};
@@ -66,11 +47,9 @@ void answer(const dd::SentencePlayer& player) {
   long pos = player.deviceOpen ? statusItem(device, MCI_STATUS_POSITION) : -1;
   char temp[MAX_PATH] = {};
   GetTempPathA(MAX_PATH, temp);
-  std::printf(
-      "ok open=%d paused=%d device=%u mode=%ld pos=%ld devices=%ld seekblocks=%ld temp=%s "
-      "path=%s\n",
-      player.deviceOpen, player.paused, player.deviceOpen ? device : 0u, mode, pos, openDevices(),
-      seeksGivenABlock, temp, player.pathBuffer);
+  std::printf("ok open=%d paused=%d device=%u mode=%ld pos=%ld devices=%ld temp=%s path=%s\n",
+              player.deviceOpen, player.paused, player.deviceOpen ? device : 0u, mode, pos,
+              openDevices(), temp, player.pathBuffer);
   std::fflush(stdout);
 }
 
@@ -89,14 +68,7 @@ void useEmptyTemp() {
 
 }  // namespace
 
-// Every call to mciSendCommandA in this program, the player's included, goes through this slot.
-extern "C" {
-decltype(&mciSendCommandA) __imp_mciSendCommandA = sendMci;
-}
-
 int main() {
-  platformMci = reinterpret_cast<MciSend>(
-      reinterpret_cast<void*>(GetProcAddress(LoadLibraryA("winmm.dll"), "mciSendCommandA")));
   HINSTANCE self = GetModuleHandleA(nullptr);
   auto records = std::make_unique<dd::DrillRecords>();
   dd::initialiseRecords(*records, 1);
@@ -125,8 +97,6 @@ int main() {
     } else if (!std::strcmp(command, "miss")) {
       records->settings.missSound = a;
       dd::playMiss(self, records->settings);
-    } else if (!std::strcmp(command, "seekblock")) {
-      giveSeeksABlock = true;
     } else if (!std::strcmp(command, "emptytemp")) {
       useEmptyTemp();
     } else if (!std::strcmp(command, "quit")) {
