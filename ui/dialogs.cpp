@@ -128,6 +128,11 @@ INT_PTR closeProgress(HWND dialog) {
 
 void attachDialogRecords(DrillRecords& records) { dialogRecords = &records; }
 
+void prepareDialogControls() {
+  INITCOMMONCONTROLSEX controls{sizeof(INITCOMMONCONTROLSEX), ICC_UPDOWN_CLASS};
+  InitCommonControlsEx(&controls);
+}
+
 void setShiftJisText(HWND window, const char* text) {
   wchar_t wide[kWideTextCapacity];
   const int length = static_cast<int>(boundedLength(text, kWideTextCapacity - 1));

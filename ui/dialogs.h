@@ -11,6 +11,10 @@ namespace dd {
 // The records the dialogs read and write; set once before either dialog can open.
 void attachDialogRecords(DrillRecords& records);
 
+// Registers the up-down control class the settings dialog uses, so the dialog can be made on
+// every system; call once before the first dialog opens.
+void prepareDialogControls();
+
 INT_PTR CALLBACK settingsDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
 INT_PTR CALLBACK progressDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
 
