@@ -65,6 +65,23 @@ void menuKey(DrillController& drill, uint32_t virtualKey) {
   }
 }
 
+// The keys that act alike on the typing and the result screen.
+void sharedKey(DrillController& drill, uint32_t virtualKey) {
+  switch (virtualKey) {
+    case kKeyControl:
+      drill.sound.togglePause();
+      break;
+    case kKeyTab:
+      flipSpeed(drill);
+      break;
+    case kKeyDelete:
+      flipJapaneseStyle(drill);
+      break;
+    default:
+      break;
+  }
+}
+
 void typingKey(DrillController& drill, uint32_t virtualKey) {
   DrillState& state = drill.records.state;
   switch (virtualKey) {
@@ -87,16 +104,8 @@ void typingKey(DrillController& drill, uint32_t virtualKey) {
     case kKeySpace:
       if (drill.records.settings.presentation != kJapaneseOnly) drill.sound.play();
       break;
-    case kKeyControl:
-      drill.sound.togglePause();
-      break;
-    case kKeyTab:
-      flipSpeed(drill);
-      break;
-    case kKeyDelete:
-      flipJapaneseStyle(drill);
-      break;
     default:
+      sharedKey(drill, virtualKey);
       break;
   }
 }
@@ -122,16 +131,8 @@ void resultKey(DrillController& drill, uint32_t virtualKey) {
     case kKeySpace:
       drill.sound.play();
       break;
-    case kKeyControl:
-      drill.sound.togglePause();
-      break;
-    case kKeyTab:
-      flipSpeed(drill);
-      break;
-    case kKeyDelete:
-      flipJapaneseStyle(drill);
-      break;
     default:
+      sharedKey(drill, virtualKey);
       break;
   }
 }
