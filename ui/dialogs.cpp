@@ -52,7 +52,60 @@ void setSpinner(HWND dialog, int spinId, int buddyId, int32_t lower, int32_t upp
   SendMessageA(spin, UDM_SETRANGE32, static_cast<WPARAM>(lower), static_cast<LPARAM>(upper));
 }
 
+// A string or ordinal field of a dialog template; returns the text, or nullptr for none.
+const wchar_t* templateText(const WORD*& at) {
+  if (*at == 0x0000) {
+    ++at;
+    return nullptr;
+  }
+  if (*at == 0xFFFF) {
+    at += 2;
+    return nullptr;
+  }
+  const wchar_t* text = reinterpret_cast<const wchar_t*>(at);
+  while (*at != 0) ++at;
+  ++at;
+  return text;
+}
+
+// DialogBoxParamA passes the template's texts to the new windows through the ANSI code page,
+// which turns Japanese into question marks wherever that is not 932. The template holds them in
+// UTF-16, so they are set again through the wide call: the caption, then each control in
+// template order, which is also the order of the dialog's children.
+void restoreTemplateTexts(HWND dialog, int templateId) {
+  auto instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(dialog, GWLP_HINSTANCE));
+  HRSRC found = FindResourceA(instance, MAKEINTRESOURCEA(templateId), MAKEINTRESOURCEA(5));
+  if (found == nullptr) return;
+  const auto* at = static_cast<const WORD*>(LockResource(LoadResource(instance, found)));
+  if (at == nullptr || at[0] != 1 || at[1] != 0xFFFF) return;  // not a DLGTEMPLATEEX
+  const DWORD style = *reinterpret_cast<const DWORD*>(at + 6);
+  const WORD count = at[8];
+  at += 13;          // version to cy
+  templateText(at);  // menu
+  templateText(at);  // class
+  const wchar_t* caption = templateText(at);
+  // The dialog's window procedure is the ANSI one, which would take the caption through the
+  // code page again; the default procedure stores it as given.
+  if (caption != nullptr) DefWindowProcW(dialog, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(caption));
+  if (style & DS_SETFONT) {
+    at += 3;  // point size, weight, italic and character set
+    templateText(at);
+  }
+  HWND control = GetWindow(dialog, GW_CHILD);
+  for (WORD i = 0; i < count && control != nullptr; ++i) {
+    at = reinterpret_cast<const WORD*>((reinterpret_cast<UINT_PTR>(at) + 3) & ~UINT_PTR{3});
+    at += 12;          // help id, extended style, style, x, y, cx, cy, id
+    templateText(at);  // class
+    const wchar_t* text = templateText(at);
+    // Creation data: its size in bytes, then the data.
+    at = reinterpret_cast<const WORD*>(reinterpret_cast<const BYTE*>(at + 1) + *at);
+    if (text != nullptr) SetWindowTextW(control, text);
+    control = GetWindow(control, GW_HWNDNEXT);
+  }
+}
+
 INT_PTR openSettings(HWND dialog) {
+  restoreTemplateTexts(dialog, IDD_SETTINGS);
   PracticeSettings& settings = dialogRecords->settings;
   settingsHandles.mainWindow = GetParent(dialog);
   settingsHandles.ok = GetDlgItem(dialog, IDOK);
@@ -96,6 +149,7 @@ INT_PTR settingsCommand(HWND dialog, int controlId) {
 }
 
 INT_PTR openProgress(HWND dialog) {
+  restoreTemplateTexts(dialog, IDD_PROGRESS);
   const ItemCatalogue& catalogue = dialogRecords->catalogue;
   progressHandles.mainWindow = GetParent(dialog);
   progressHandles.ok = GetDlgItem(dialog, IDOK);
