@@ -6,7 +6,10 @@ screenshots of the X display (ImageMagick's import) and the sound of the PulseAu
 Run inside the environment of tools/test-env.sh (DISPLAY, WINEPREFIX, PULSE_SERVER, ...):
 
     drive_program.py --exe DictaDrill.exe --replay dictadrill-replay --resources resources/
-                     [--shots docs/] [--only NAME ...]
+                     [--shots docs/] [--only NAME ...] [--cxx x86_64-w64-mingw32-g++]
+
+The dialogs are read from inside Wine as well: dialog_probe.cpp, built with the cross compiler
+(--cxx) on first use, prints the caption, place and controls of every visible dialog.
 
 Each scenario starts the program afresh. Prints one line per check and a summary with the
 measured start-up times; the exit status is 1 when a check failed.
@@ -280,6 +283,17 @@ class Program:
         run(["xdotool", "mousemove", str(self.origin[0] + x), str(self.origin[1] + y),
              "click", "1"])
 
+    def drag(self, dx, dy):
+        """A left-button drag from the middle of the client area, in four steps."""
+        sx, sy = self.origin[0] + 300, self.origin[1] + 150
+        run(["xdotool", "mousemove", str(sx), str(sy), "mousedown", "1"])
+        time.sleep(0.3)
+        for step in range(1, 5):
+            run(["xdotool", "mousemove", str(sx + dx * step // 4), str(sy + dy * step // 4)])
+            time.sleep(0.1)
+        run(["xdotool", "mouseup", "1"])
+        time.sleep(0.5)
+
     def wait_for(self, predicate, what, timeout=10):
         deadline = time.monotonic() + timeout
         while True:
@@ -336,6 +350,66 @@ SETTING_FRAMES = [(7, 237, 113, 263), (117, 237, 253, 263), (257, 237, 363, 263)
 ROUNDED_FRAMES = [(10, 5, 90, 40), (95, 5, 540, 115), (10, 120, 540, 230)]
 
 
+# ---- The dialogs ------------------------------------------------------------------------------
+
+SETTINGS_CAPTION = "設定"
+PROGRESS_CAPTION = "進度集計"
+# Template sizes in dialog units; the font's base units follow from them and the client size.
+SETTINGS_SIZE = (363, 183)
+PROGRESS_SIZE = (234, 201)
+# The settings' radio buttons on at start: in order, audio only, natural translation, slow,
+# standard hit and miss sounds, timer shown.
+SETTINGS_START_ON = {1002, 1004, 1015, 1008, 1011, 1023, 1013}
+RADIO_BUTTONS = SETTINGS_START_ON | {1001, 1020, 1003, 1005, 1027, 1009, 1010, 1021, 1022, 1012,
+                                     1014}
+RANDOM_BUTTON = (1001, (16, 86, 40, 10))  # id, place in dialog units
+# The count edits of chapters 1 to 20 and then the total: id and place in dialog units.
+COUNT_EDITS = ([(1027 + c, (76, 13 + 14 * c, 28, 12)) for c in range(11)]
+               + [(1038 + c, (186, 13 + 14 * c, 28, 12)) for c in range(5)]
+               + [(1044 + c, (186, 83 + 14 * c, 28, 12)) for c in range(4)]
+               + [(1043, (186, 153, 28, 12))])
+
+
+def mul_div(a, b, c):
+    return (a * b + c // 2) // c
+
+
+def visible_windows(name):
+    """The visible X windows titled exactly name."""
+    found = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", "^%s$" % name],
+                           capture_output=True, text=True)
+    return found.stdout.split()
+
+
+class Dialog:
+    """An open dialog of the program: its client area on the screen, as Wine places it, and the
+    pixels of its dialog units."""
+
+    def __init__(self, caption, record, size):
+        self.caption = caption
+        self.x, self.y, self.width, self.height = record["client"]
+        self.base = (round(self.width * 4 / size[0]), round(self.height * 8 / size[1]))
+
+    def rect(self, units):
+        """A place in dialog units as client pixels (right and bottom exclusive)."""
+        x, y, w, h = units
+        left, top = mul_div(x, self.base[0], 4), mul_div(y, self.base[1], 8)
+        return (left, top, left + mul_div(w, self.base[0], 4), top + mul_div(h, self.base[1], 8))
+
+    def shot(self):
+        raw, w, h = capture()
+        return Shot(raw, w, h, (self.x, self.y))
+
+    def is_open(self):
+        return bool(visible_windows(self.caption))
+
+
+def pixels(shot, rect, inset=0):
+    left, top, right, bottom = rect
+    return b"".join(shot.row(y, left + inset, right - inset) for y in range(top + inset,
+                                                                           bottom - inset))
+
+
 # ---- Scenarios --------------------------------------------------------------------------------
 
 
@@ -346,6 +420,7 @@ class Drive:
         self.temp_folder = None
         self.lines = []
         self.failed = 0
+        self.probe_exe = None
 
     def report(self, name, error=None):
         line = ("ok    " if error is None else "FAIL  ") + name
@@ -467,14 +542,7 @@ class Drive:
         program = self.start()
         try:
             x0, y0, _, _ = program.geometry()
-            sx, sy = program.origin[0] + 300, program.origin[1] + 150
-            run(["xdotool", "mousemove", str(sx), str(sy), "mousedown", "1"])
-            time.sleep(0.3)
-            for step in range(1, 5):
-                run(["xdotool", "mousemove", str(sx + 20 * step), str(sy + 10 * step)])
-                time.sleep(0.1)
-            run(["xdotool", "mouseup", "1"])
-            time.sleep(0.5)
+            program.drag(80, 40)
 
             def moved():
                 x1, y1, _, _ = program.geometry()
@@ -679,7 +747,165 @@ class Drive:
         self.step("Escape from typing to the menu, then out with exit code 0",
                   lambda: check(p.wait_exit() == 0, "exit code is not 0"))
 
-    SCENARIOS = ["menu_and_escape", "close_box", "alt_f4", "drag", "drill"]
+    # -- the settings and progress dialogs --------------------------------------------------------
+
+    def probe(self):
+        """The visible dialogs as dialog_probe.exe reads them inside Wine, by caption."""
+        if self.probe_exe is None:
+            self.probe_folder = tempfile.TemporaryDirectory(prefix="dd-probe-")
+            self.probe_exe = os.path.join(self.probe_folder.name, "dialog_probe.exe")
+            source = os.path.join(os.path.dirname(os.path.abspath(__file__)), "dialog_probe.cpp")
+            run([self.options.cxx, "-std=c++20", "-O1", "-static", "-o", self.probe_exe, source,
+                 "-luser32"])
+        env = dict(os.environ, LANG="ja_JP.UTF-8", LC_ALL="ja_JP.UTF-8")
+        out = run(["wine", self.probe_exe], env=env)
+        dialogs = [json.loads(line) for line in out.splitlines() if line.strip()]
+        return {d["caption"]: d for d in dialogs}
+
+    def controls(self, caption):
+        dialogs = self.probe()
+        check(caption in dialogs, "no dialog %s, only %s" % (caption, list(dialogs)))
+        return {c["id"]: c for c in dialogs[caption]["controls"]}
+
+    def open_dialog(self, program, key, caption, size):
+        """Presses key on the menu; the dialog must come up with its client area on the main
+        window's, where its template's position (0, 0) puts it."""
+        program.key(key)
+        deadline = time.monotonic() + 10
+        while not visible_windows(caption):
+            check(time.monotonic() < deadline, "no dialog %s within 10 s" % caption)
+            time.sleep(0.1)
+        time.sleep(0.5)  # painted
+        dialogs = self.probe()
+        check(caption in dialogs, "Wine shows no dialog %s" % caption)
+        dialog = Dialog(caption, dialogs[caption], size)
+        check((dialog.x, dialog.y) == program.origin,
+              "the dialog's client area is at %s, the main window's at %s"
+              % ((dialog.x, dialog.y), program.origin))
+        return dialog
+
+    def check_escape_leaves_open(self, program, dialog):
+        program.key("Escape")
+        time.sleep(0.8)
+        check(dialog.is_open(), "the dialog is gone")
+        check(dialog.caption in self.probe(), "the dialog is no longer visible inside Wine")
+
+    def check_enter_closes(self, program, dialog, menu_before):
+        program.key("Return")
+        deadline = time.monotonic() + 10
+        while dialog.is_open():
+            check(time.monotonic() < deadline, "still open 10 s after Enter")
+            time.sleep(0.1)
+        program.focus()
+        return program.wait_for(lambda shot: is_menu(shot) and (
+            menu_before is None or not shot.changed(menu_before)),
+            "the whole menu after the dialog")
+
+    def check_counts(self, shown):
+        """The count edits as Wine reads them: shown maps an index of COUNT_EDITS to its text,
+        every other one reads 0."""
+        controls = self.controls(PROGRESS_CAPTION)
+        for index, (edit, _) in enumerate(COUNT_EDITS):
+            text = controls.get(edit, {}).get("text")
+            check(text == shown.get(index, "0"), "edit %d reads %r, not %r"
+                  % (edit, text, shown.get(index, "0")))
+
+    def check_drawn_counts(self, after, zero, dialog):
+        """What the edits draw: chapter 1 as the total, every other chapter as at start."""
+        places = [dialog.rect(units) for _, units in COUNT_EDITS]
+        first, total = places[0], places[-1]
+        check(pixels(after, first, 2) != pixels(zero, first, 2), "chapter 1 still draws 0")
+        check(pixels(after, first, 2) == pixels(after, total, 2),
+              "chapter 1 and the total draw differently")
+        for edit, place in zip(COUNT_EDITS[1:-1], places[1:-1]):
+            check(pixels(after, place, 2) == pixels(zero, place, 2),
+                  "edit %d draws something else than 0" % edit[0])
+
+    def check_settings_start(self):
+        controls = self.controls(SETTINGS_CAPTION)
+        on = {i for i in RADIO_BUTTONS if controls.get(i, {}).get("checked") == 1}
+        check(on == SETTINGS_START_ON, "buttons on: %s" % sorted(on))
+        edits = [controls.get(i, {}).get("text") for i in (1025, 1006, 1007, 1018)]
+        check(edits == ["1", "1", "4", "0"], "chapter, lessons, auto reveal: %s" % edits)
+
+    def save_dialog_shot(self, program, dialog, name):
+        """The main window with the dialog over it."""
+        if not self.options.shots:
+            return
+        x, y, w, h = program.geometry()
+        right, bottom = max(x + w, dialog.x + dialog.width), max(y + h, dialog.y + dialog.height)
+        run(["import", "-window", "root", "-crop", "%dx%d+%d+%d" % (right - x, bottom - y, x, y),
+             "+repage", "png:" + os.path.join(self.options.shots, name)])
+
+    def scenario_dialogs(self):
+        """Space and Tab on the menu: the progress dialog before and after one unassisted
+        completion, and the settings dialog with a click on ランダム; both on the client area,
+        left open by Escape and closed by Enter."""
+        sentence = self.targets(0)
+        program = self.start()
+        try:
+            # Away from the screen's corner, where the client area is not.
+            program.drag(80, 40)
+            program.origin = (program.origin[0] + 80, program.origin[1] + 40)
+            menu = program.wait_for(is_menu, "the menu after the move")
+
+            dialog = self.step("Space opens the progress dialog on the client area",
+                               self.open_dialog, program, "space", PROGRESS_CAPTION,
+                               PROGRESS_SIZE)
+            zero = dialog.shot()
+            self.step("at start every count reads 0", self.check_counts, {})
+            self.step("Escape leaves the progress dialog open",
+                      self.check_escape_leaves_open, program, dialog)
+            self.step("Enter closes it and the menu is whole again",
+                      self.check_enter_closes, program, dialog, menu)
+
+            program.key("Return")
+            program.wait_for(is_typing, "the typing screen")
+            program.type(sentence)
+            program.wait_for(is_result, "the result screen")
+            program.key("Escape")
+            menu = program.wait_for(is_menu, "the menu")
+            dialog = self.step("Space opens it again after one unassisted completion",
+                               self.open_dialog, program, "space", PROGRESS_CAPTION,
+                               PROGRESS_SIZE)
+            self.step("chapter 1 and the total read 1, the rest 0",
+                      self.check_counts, {0: "1", len(COUNT_EDITS) - 1: "1"})
+            self.step("the edits draw it: chapter 1 as the total, the others as before",
+                      self.check_drawn_counts, dialog.shot(), zero, dialog)
+            self.save_dialog_shot(program, dialog, "progress.png")
+            self.check_enter_closes(program, dialog, menu)
+
+            before = program.shot()
+            dialog = self.step("Tab opens the settings dialog on the client area",
+                               self.open_dialog, program, "Tab", SETTINGS_CAPTION, SETTINGS_SIZE)
+            self.step("it shows the start values", self.check_settings_start)
+            self.save_dialog_shot(program, dialog, "settings.png")
+            self.step("Escape leaves the settings dialog open and unchanged", lambda: (
+                self.check_escape_leaves_open(program, dialog), self.check_settings_start()))
+            button, units = RANDOM_BUTTON
+            left, top, _, bottom = dialog.rect(units)
+            run(["xdotool", "mousemove", str(dialog.x + left + 6),
+                 str(dialog.y + (top + bottom) // 2), "click", "1"])
+            time.sleep(0.4)
+
+            def random_on():
+                controls = self.controls(SETTINGS_CAPTION)
+                check(controls[button]["checked"] == 1 and controls[1002]["checked"] == 0,
+                      "ランダム is not the order turned on")
+            self.step("a mouse click on ランダム turns it on", random_on)
+            after = self.step("Enter closes the settings dialog",
+                              self.check_enter_closes, program, dialog, None)
+
+            def order_changed():
+                expect_changes_only_in(before, after, ["order"], ["order"])
+                check(after.has(RECTS["order"], GREEN), "the order text is not green")
+            self.step("the menu's order text changes, in green, and nothing else", order_changed)
+            program.key("Escape")
+            check(program.wait_exit() == 0, "exit code is not 0 after the dialogs")
+        finally:
+            program.kill()
+
+    SCENARIOS = ["menu_and_escape", "close_box", "alt_f4", "drag", "drill", "dialogs"]
 
     def run_all(self, only):
         for name in self.SCENARIOS:
@@ -713,10 +939,16 @@ def main():
     parser.add_argument("--exe", required=True)
     parser.add_argument("--replay", required=True, help="dictadrill-replay (native)")
     parser.add_argument("--resources", required=True, help="the folder of the MP3 files")
-    parser.add_argument("--shots", help="folder for menu.png, typing.png, result.png")
+    parser.add_argument("--shots", help="folder for the screenshots: menu.png, typing.png, "
+                        "result.png, progress.png, settings.png")
+    parser.add_argument("--cxx", default="x86_64-w64-mingw32-g++",
+                        help="the cross compiler that builds dialog_probe.exe")
     parser.add_argument("--only", nargs="*", default=[], choices=Drive.SCENARIOS)
     options = parser.parse_args()
-    for tool in ("wine", "winepath", "xdotool", "import", "parec"):
+    tools = ["wine", "winepath", "xdotool", "import", "parec"]
+    if not options.only or "dialogs" in options.only:
+        tools.append(options.cxx)
+    for tool in tools:
         if shutil.which(tool) is None:
             sys.exit("drive_program.py: %s is not installed" % tool)
     if options.shots:
