@@ -42,7 +42,8 @@ BOOL CALLBACK printControl(HWND control, LPARAM count) {
   wchar_t text[256] = {};
   ask(control, WM_GETTEXT, 256, reinterpret_cast<LPARAM>(text));
   int checked = -1;
-  if (_wcsicmp(className, L"Button") == 0) checked = static_cast<int>(ask(control, BM_GETCHECK, 0, 0));
+  if (_wcsicmp(className, L"Button") == 0)
+    checked = static_cast<int>(ask(control, BM_GETCHECK, 0, 0));
   int& printed = *reinterpret_cast<int*>(count);
   std::printf("%s{\"id\": %d, \"class\": ", printed++ == 0 ? "" : ", ",
               static_cast<int>(static_cast<short>(GetDlgCtrlID(control))));
