@@ -796,6 +796,7 @@ class Drive:
         while dialog.is_open():
             check(time.monotonic() < deadline, "still open 10 s after Enter")
             time.sleep(0.1)
+        # No window manager hands the X focus back to the main window.
         program.focus()
         return program.wait_for(lambda shot: is_menu(shot) and (
             menu_before is None or not shot.changed(menu_before)),
