@@ -4,8 +4,8 @@
 # PulseAudio null sink), drives the program with tests/e2e/drive_program.py and stops what it
 # started, by PID. Installs nothing: tools/install-deps.sh (make deps) comes first.
 #
-# The menu, typing and result screenshots go to build/win/e2e-shots; with
-# DD_UPDATE_SCREENSHOTS=1 they replace docs/menu.png, docs/typing.png and docs/result.png.
+# The screenshots (menu, typing, result, settings and progress dialogs) go to
+# build/win/e2e-shots; with DD_UPDATE_SCREENSHOTS=1 they replace the ones in docs/.
 set -eu
 cd "$(dirname "$0")/.."
 JOBS=${JOBS:-2}
