@@ -11,8 +11,7 @@ run: deps
 	./tools/run-program.sh
 
 bench: deps
-	cmake -S . -B build/release -DCMAKE_BUILD_TYPE=Release >/dev/null
-	cmake --build build/release --target bench -j2
+	./tools/run-bench.sh
 
 format:
-	clang-format -i core/*.h core/*.cpp audio/*.h audio/*.cpp ui/*.h ui/*.cpp tests/*/*.h tests/*/*.cpp tools/*.cpp 2>/dev/null || true
+	clang-format -i core/*.h core/*.cpp audio/*.h audio/*.cpp ui/*.h ui/*.cpp tests/*/*.h tests/*/*.cpp tools/*.cpp tools/bench/*.cpp 2>/dev/null || true

@@ -30,4 +30,6 @@ if [ -x tools/run-e2e-tests.sh ]; then
   tools/run-e2e-tests.sh
 fi
 
+step "fault tests of the program under Wine" && tools/run-fault-tests.sh
+
 step "all tests passed"

@@ -11,8 +11,8 @@ namespace dd {
 // The records the dialogs read and write; set once before either dialog can open.
 void attachDialogRecords(DrillRecords& records);
 
-// Registers the up-down control class the settings dialog uses, so the dialog can be made on
-// every system; call once before the first dialog opens.
+// Loads the common controls and registers the up-down control class the settings dialog uses,
+// so the dialog can be made on every system. The first call does it, later calls nothing.
 void prepareDialogControls();
 
 INT_PTR CALLBACK settingsDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);

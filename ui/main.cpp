@@ -18,6 +18,5 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
   program.settingsDialog = dd::settingsDialogProc;
   program.progressDialog = dd::progressDialogProc;
   dd::attachDialogRecords(program.records);
-  dd::prepareDialogControls();
   return dd::runProgram(program, instance, showCommand);
 }

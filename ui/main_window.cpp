@@ -6,6 +6,7 @@
 #include <ctime>
 
 #include "controller.h"
+#include "dialogs.h"
 #include "painter.h"
 #include "resource_ids.h"
 #include "staging.h"
@@ -29,6 +30,7 @@ class WindowHost final : public DrillHost {
   void stopTick() override { KillTimer(window_, kTickTimerId); }
   uint32_t nowMs() override { return timeGetTime(); }
   void openSettingsDialog() override {
+    prepareDialogControls();
     DialogBoxParamA(program_.instance, MAKEINTRESOURCEA(IDD_SETTINGS), window_,
                     program_.settingsDialog, 0);
   }

@@ -1,0 +1,38 @@
+#!/bin/sh
+# Fault tests of DictaDrill.exe under Wine (tests/e2e/fault_tests.py): a missing or read-only
+# temporary folder, recordings replaced by garbage, no sound device, a second copy, keys held
+# down, 10,000 random keys. Builds the program (build/win) and the native replay tool
+# (build/native), starts the private test environment of tools/test-env.sh and stops what it
+# started, by PID. Installs nothing: tools/install-deps.sh (make deps) comes first.
+#
+# The read-only folder is a read-only bind mount when run as root (mode bits do not stop root);
+# without the right to mount, that one test is skipped and says so.
+set -eu
+cd "$(dirname "$0")/.."
+JOBS=${JOBS:-2}
+BUILD=${BUILD:-build/win}
+NATIVE=${NATIVE_BUILD:-build/native}
+STATE=$BUILD/testenv
+
+. tools/test-env.sh
+
+mkdir -p "$BUILD"
+trap 'dd_env_down "$STATE" fault' EXIT
+trap 'exit 130' INT TERM
+
+# The toolchain file counts only when the build folder is first configured.
+if [ -f "$BUILD/CMakeCache.txt" ]; then
+  cmake "$BUILD" >/dev/null
+else
+  cmake -S . -B "$BUILD" -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake >/dev/null
+fi
+cmake --build "$BUILD" -j"$JOBS" --target DictaDrill
+cmake -S . -B "$NATIVE" >/dev/null
+cmake --build "$NATIVE" -j"$JOBS" --target dictadrill-replay
+
+dd_env_up "$STATE" fault
+dd_env_load "$STATE"
+
+# About two and a half minutes; ten mean something hangs.
+timeout 600 python3 tests/e2e/fault_tests.py --exe "$BUILD/bin/DictaDrill.exe" \
+  --replay "$NATIVE/tools/dictadrill-replay" --resources resources --shots "$BUILD/fault-shots"
