@@ -12,11 +12,6 @@ constexpr uint8_t kOpenQuoteTrail = 0x67;
 constexpr uint8_t kCloseQuoteTrail = 0x68;
 }  // namespace
 
-bool isTargetChar(uint32_t code) {
-  return (code >= '0' && code <= '9') || (code >= 'A' && code <= 'Z') ||
-         (code >= 'a' && code <= 'z');
-}
-
 int32_t findNextTarget(const SentenceText& text, int32_t start) {
   int32_t i = start < 0 ? 0 : start;
   while (i < kTextSize) {
@@ -34,18 +29,6 @@ int32_t findNextTarget(const SentenceText& text, int32_t start) {
   return -1;
 }
 
-bool keyMatches(uint32_t typed, uint8_t expected) {
-  if (expected == 0) return false;
-  if (typed == expected) return true;
-  // A small letter stands for its capital; the reverse is a miss.
-  return expected >= 'A' && expected <= 'Z' && typed == static_cast<uint32_t>(expected) + 32;
-}
-
-uint8_t expectedByte(const DrillState& state, const SentenceText& text) {
-  if (state.nextTarget < 0 || state.nextTarget >= kTextSize) return 0;
-  return static_cast<uint8_t>(text[state.nextTarget]);
-}
-
 void resetReveal(DrillState& state, const SentenceText& text) {
   state.shownText[0] = 0;
   state.nextTarget = findNextTarget(text, 0);
@@ -56,13 +39,21 @@ bool advanceReveal(DrillState& state, const SentenceText& text) {
   // attempt), so only the newly revealed bytes are copied: a hit costs a few bytes, not 256.
   const int32_t oldTarget = state.nextTarget;
   const int32_t from = oldTarget <= 0 || state.shownText[0] == 0 ? 0 : oldTarget;
-  state.nextTarget = oldTarget < 0 ? -1 : findNextTarget(text, oldTarget + 1);
-  const int32_t to = state.nextTarget != -1
-                         ? state.nextTarget
-                         : static_cast<int32_t>(boundedLength(text, kTextSize - 1));
-  if (to > from) std::memcpy(state.shownText + from, text + from, static_cast<size_t>(to - from));
+  // Kept in a local: the byte stores below could alias the field, which the compiler would
+  // then read back.
+  const int32_t next = oldTarget < 0 ? -1 : findNextTarget(text, oldTarget + 1);
+  state.nextTarget = next;
+  const int32_t to = next != -1 ? next : static_cast<int32_t>(boundedLength(text, kTextSize - 1));
+  // Nearly every reveal is a letter or a word's end: one fixed 16-byte copy is cheaper than a
+  // copy of the exact length. The bytes past the terminator are not part of the shown text.
+  constexpr int32_t kChunk = 16;
+  if (to > from && to - from <= kChunk && from + kChunk <= kTextSize) {
+    std::memcpy(state.shownText + from, text + from, kChunk);
+  } else if (to > from) {
+    std::memcpy(state.shownText + from, text + from, static_cast<size_t>(to - from));
+  }
   state.shownText[to] = 0;
-  return state.nextTarget == -1;
+  return next == -1;
 }
 
 }  // namespace dd

@@ -252,7 +252,8 @@ def table(startup, window, core, starts):
     for key in ("hit", "miss", "hint", "tick"):
         add(("Core work per %s (Google Benchmark, median of 5 runs)" % key,
              "%.1f ns" % core[key], "256-byte copy: %.1f ns" % floor,
-             "%.1f× the copy" % (core[key] / floor)))
+             "%.1f× the copy" % (core[key] / floor)
+             + ("; target ≤ 3×: %s" % verdict(core[key] <= 3 * floor) if key == "hit" else "")))
 
     a = window["area"]
     for key, rect in (("hit", "englishRect"), ("tick", "timeRect")):
