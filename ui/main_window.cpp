@@ -6,6 +6,7 @@
 #include <ctime>
 
 #include "controller.h"
+#include "deferred_sound.h"
 #include "dialogs.h"
 #include "painter.h"
 #include "resource_ids.h"
@@ -17,10 +18,12 @@ namespace {
 
 ProgramRecords* active = nullptr;
 
-// DrillHost on the window of the message being handled; the handle is never stored.
+// DrillHost on the window of the message being handled; the handle is never stored. Sound
+// held for after the paint is started before a dialog opens or the window closes.
 class WindowHost final : public DrillHost {
  public:
-  WindowHost(HWND window, const ProgramRecords& program) : window_(window), program_(program) {}
+  WindowHost(HWND window, const ProgramRecords& program, DeferredSound& sound)
+      : window_(window), program_(program), sound_(sound) {}
 
   void invalidateAll() override { InvalidateRect(window_, nullptr, TRUE); }
   void invalidateRect(RepaintArea area) override {
@@ -30,20 +33,38 @@ class WindowHost final : public DrillHost {
   void stopTick() override { KillTimer(window_, kTickTimerId); }
   uint32_t nowMs() override { return timeGetTime(); }
   void openSettingsDialog() override {
+    sound_.flush();
     prepareDialogControls();
     DialogBoxParamA(program_.instance, MAKEINTRESOURCEA(IDD_SETTINGS), window_,
                     program_.settingsDialog, 0);
   }
   void openProgressDialog() override {
+    sound_.flush();
     DialogBoxParamA(program_.instance, MAKEINTRESOURCEA(IDD_PROGRESS), window_,
                     program_.progressDialog, 0);
   }
-  void closeWindow() override { DestroyWindow(window_); }
+  void closeWindow() override {
+    sound_.flush();
+    DestroyWindow(window_);
+  }
 
  private:
   HWND window_;
   const ProgramRecords& program_;
+  DeferredSound& sound_;
 };
+
+// Runs one event through the drill. What it changed is painted before any sound it asked for
+// starts: under Wine starting a clip takes milliseconds the screen need not wait for.
+template <typename Event>
+void runEvent(HWND window, Event event) {
+  DeferredSound sound(*active->sound);
+  WindowHost host(window, *active, sound);
+  DrillController drill{active->records, host, sound};
+  event(drill);
+  if (IsWindow(window)) UpdateWindow(window);
+  sound.flush();
+}
 
 LRESULT handleCreate(HWND window) {
   ProgramRecords& program = *active;
@@ -83,23 +104,19 @@ LRESULT handleClose(HWND window) {
 }
 
 LRESULT handleKeyDown(HWND window, WPARAM virtualKey) {
-  WindowHost host(window, *active);
-  DrillController drill{active->records, host, *active->sound};
-  onKeyDown(drill, static_cast<uint32_t>(virtualKey));
+  runEvent(window, [virtualKey](DrillController& drill) {
+    onKeyDown(drill, static_cast<uint32_t>(virtualKey));
+  });
   return 0;
 }
 
 LRESULT handleChar(HWND window, WPARAM code) {
-  WindowHost host(window, *active);
-  DrillController drill{active->records, host, *active->sound};
-  onChar(drill, static_cast<uint32_t>(code));
+  runEvent(window, [code](DrillController& drill) { onChar(drill, static_cast<uint32_t>(code)); });
   return 0;
 }
 
 LRESULT handleTimer(HWND window) {
-  WindowHost host(window, *active);
-  DrillController drill{active->records, host, *active->sound};
-  onTick(drill);
+  runEvent(window, [](DrillController& drill) { onTick(drill); });
   return 0;
 }
 

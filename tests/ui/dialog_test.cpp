@@ -18,6 +18,7 @@
 #include "controller.h"
 #include "dialogs.h"
 #include "main_window.h"
+#include "paint_watcher.h"
 #include "painter.h"
 #include "recording_fakes.h"
 #include "resource_ids.h"
@@ -248,10 +249,11 @@ class DialogTest : public ::testing::Test {
     EXPECT_TRUE(IsWindowEnabled(window)) << "the owner was left disabled";
   }
 
-  // Only a visible window collects an update region.
+  // Only a visible window collects an update region; its paints are watched from here on.
   void show() {
     ShowWindow(window, SW_SHOWNOACTIVATE);
     UpdateWindow(window);
+    paints.watch(window, nullptr);
   }
 
   // Moves the dialog off the main window and has the main window repaint what that uncovered, so
@@ -264,20 +266,23 @@ class DialogTest : public ::testing::Test {
     UpdateWindow(window);
     RECT pending;
     EXPECT_FALSE(GetUpdateRect(window, &pending, FALSE)) << "the main window is still invalid";
+    paints.forget();
   }
 
-  void expectWholeClientPending(const char* when) {
+  // The whole client area has been repainted (or is about to be) since uncover().
+  void expectWholeClientRepainted(const char* when) {
     RECT client;
     GetClientRect(window, &client);
     HRGN expected = CreateRectRgnIndirect(&client);
-    HRGN pending = CreateRectRgn(0, 0, 0, 0);
-    GetUpdateRgn(window, pending, FALSE);
+    HRGN repainted = CreateRectRgn(0, 0, 0, 0);
+    paints.repaintedOrPending(window, repainted);
     RECT box;
-    GetRgnBox(pending, &box);
-    EXPECT_TRUE(EqualRgn(pending, expected)) << when << ": pending (" << box.left << "," << box.top
-                                             << ")-(" << box.right << "," << box.bottom << ")";
+    GetRgnBox(repainted, &box);
+    EXPECT_TRUE(EqualRgn(repainted, expected))
+        << when << ": repainted (" << box.left << "," << box.top << ")-(" << box.right << ","
+        << box.bottom << ")";
     DeleteObject(expected);
-    DeleteObject(pending);
+    DeleteObject(repainted);
   }
 
   // The main window as WM_PRINT draws it, through its own window procedure.
@@ -332,6 +337,7 @@ class DialogTest : public ::testing::Test {
   ddtest::CallLog log;
   ddtest::RecordingSound sound{log};
   HWND window = nullptr;
+  ddtest::PaintWatcher paints;
 };
 
 TEST_F(DialogTest, SettingsOpenAtTheClientOriginWithTheStartValues) {
@@ -571,7 +577,7 @@ TEST_F(DialogTest, EnterEndsTheSettingsThroughOkWhereverTheFocusIs) {
     EXPECT_EQ(s.rangeLastLesson, 4);
     EXPECT_EQ(s.orderMode, 1) << "focus alone changed the order";
     EXPECT_EQ(state().checkedInRange, 2);
-    expectWholeClientPending("after OK");
+    expectWholeClientRepainted("after OK");
     UpdateWindow(window);
   }
 }
@@ -675,7 +681,7 @@ TEST_F(DialogTest, ProgressStaysOpenOnEscapeAndEnterClosesItWhereverTheFocusIs) 
                               press(VK_RETURN);
                             },
                         });
-    expectWholeClientPending("after closing");
+    expectWholeClientRepainted("after closing");
     UpdateWindow(window);
   }
 }

@@ -9,8 +9,11 @@
 
 #include <ctime>
 #include <memory>
+#include <vector>
 
 #include "main_window.h"
+#include "matcher.h"
+#include "paint_watcher.h"
 #include "painter.h"
 #include "recording_fakes.h"
 #include "screen_bitmap.h"
@@ -73,6 +76,7 @@ class WindowTest : public ::testing::Test {
 
   std::unique_ptr<dd::ProgramRecords> program = std::make_unique<dd::ProgramRecords>();
   ddtest::CallLog log;
+  ddtest::PaintWatcher paints;
   ddtest::RecordingSound sound{log};
   HWND window = nullptr;
   uint32_t seededAt = 0;
@@ -179,10 +183,12 @@ TEST_F(WindowTest, EachChangeRepaintsItsOwnRectangles) {
       {"Enter on the menu", dd::Menu, WM_KEYDOWN, VK_RETURN, {}},  // the whole client area
   };
   show();
+  paints.watch(window, &log);
   for (const Case& c : cases) {
     if (c.from != dd::Menu) startTyping();
     if (c.from == dd::Result) send(WM_KEYDOWN, VK_RETURN);
     UpdateWindow(window);
+    paints.forget();
     WPARAM code = c.code != 0 ? c.code : static_cast<unsigned char>(expectedChar());
     send(c.message, code);
 
@@ -198,17 +204,60 @@ TEST_F(WindowTest, EachChangeRepaintsItsOwnRectangles) {
       CombineRgn(expected, expected, one, RGN_OR);
       DeleteObject(one);
     }
-    HRGN pending = CreateRectRgn(0, 0, 0, 0);
-    GetUpdateRgn(window, pending, FALSE);
+    HRGN repainted = CreateRectRgn(0, 0, 0, 0);
+    paints.repaintedOrPending(window, repainted);
     RECT box;
-    GetRgnBox(pending, &box);
-    EXPECT_TRUE(EqualRgn(pending, expected))
-        << c.what << ": pending (" << box.left << "," << box.top << ")-(" << box.right << ","
+    GetRgnBox(repainted, &box);
+    EXPECT_TRUE(EqualRgn(repainted, expected))
+        << c.what << ": repainted (" << box.left << "," << box.top << ")-(" << box.right << ","
         << box.bottom << ")";
     DeleteObject(expected);
-    DeleteObject(pending);
+    DeleteObject(repainted);
 
     send(WM_KEYDOWN, VK_ESCAPE);  // back to the menu for the next case
+    UpdateWindow(window);
+  }
+}
+
+// A key's change is on the screen before its sound starts; the sound still comes, in the
+// order the drill asked for it, before the message is done.
+TEST_F(WindowTest, TheScreenIsPaintedBeforeTheSoundStarts) {
+  using ddtest::Call;
+  struct Case {
+    const char* what;
+    UINT message;
+    WPARAM code;  // 0: the expected character
+    bool lastLetter;
+    std::vector<Call> sound;
+  };
+  const std::vector<Case> cases = {
+      {"Enter on the menu", WM_KEYDOWN, VK_RETURN, false, {Call::Close, Call::Play}},
+      {"a hit", WM_CHAR, 0, false, {Call::PlayHit}},
+      {"the last letter", WM_CHAR, 0, true, {Call::PlayHit, Call::Play}},
+      {"Backspace on the result", WM_KEYDOWN, VK_BACK, true, {Call::Close, Call::Play}},
+  };
+  show();
+  paints.watch(window, &log);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    if (c.message != WM_KEYDOWN || c.code != VK_RETURN) startTyping();
+    if (c.lastLetter) {
+      while (program->records.state.screen == dd::Typing) {
+        const dd::PracticeItem& item =
+            program->records.catalogue.items[program->records.state.currentItem];
+        if (dd::findNextTarget(item.english, program->records.state.nextTarget + 1) < 0) break;
+        send(WM_CHAR, static_cast<unsigned char>(expectedChar()));
+      }
+      if (c.code == VK_BACK) send(WM_CHAR, static_cast<unsigned char>(expectedChar()));
+    }
+    UpdateWindow(window);
+    paints.forget();
+    log.clear();
+    send(c.message, c.code != 0 ? c.code : static_cast<unsigned char>(expectedChar()));
+    EXPECT_EQ(paints.callsAtFirstPaint(), 0) << "-1: nothing was painted while it was handled";
+    ASSERT_EQ(log.count, static_cast<int>(c.sound.size()));
+    for (int i = 0; i < log.count; ++i) EXPECT_EQ(log.calls[i], c.sound[i]) << "call " << i;
+    send(WM_KEYDOWN, VK_ESCAPE);
     UpdateWindow(window);
   }
 }

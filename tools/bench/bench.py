@@ -257,7 +257,7 @@ def table(startup, window, core, starts):
 
     a = window["area"]
     for key, rect in (("hit", "englishRect"), ("tick", "timeRect")):
-        add(("Pixels repainted per %s (update region after the controller's invalidation)"
+        add(("Pixels repainted per %s (the update region its paint receives)"
              % key,
              "%d px (%s: %d px)" % (a[key], rect, a[rect.replace("Rect", "_rect")]),
              "whole client area: %d px" % a["client"],
