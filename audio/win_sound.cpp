@@ -15,8 +15,17 @@ void WinSound::close() { dd::close(player_); }
 
 void WinSound::togglePause() { dd::togglePause(player_); }
 
-void WinSound::playHit() { dd::playHit(instance_, records_.settings); }
+void WinSound::playHit() { startClip(hitClipId(records_.settings.hitSound)); }
 
-void WinSound::playMiss() { dd::playMiss(instance_, records_.settings); }
+void WinSound::playMiss() { startClip(missClipId(records_.settings.missSound)); }
+
+void WinSound::startClip(int clipId) {
+  if (clipId == 0) return;
+  if (clips_.running()) {
+    clips_.request(clipId);
+  } else {
+    playClipId(instance_, clipId);
+  }
+}
 
 }  // namespace dd

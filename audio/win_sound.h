@@ -3,6 +3,7 @@
 
 #include <windows.h>
 
+#include "clip_thread.h"
 #include "host.h"
 #include "records.h"
 #include "sentence_player.h"
@@ -20,12 +21,22 @@ class WinSound final : public DrillSound {
   void playHit() override;
   void playMiss() override;
 
+  // From here on the key clips start on a thread of their own; false (clips keep starting on
+  // the caller's thread) when no thread can be had.
+  bool startClipThread() { return clips_.start(instance_); }
+  // Back to starting the clips on the caller's thread; call before the program ends.
+  void stopClipThread() { clips_.stop(); }
+
   const SentencePlayer& player() const { return player_; }
+  const ClipThread& clips() const { return clips_; }
 
  private:
+  void startClip(int clipId);
+
   HINSTANCE instance_;
   const DrillRecords& records_;
   SentencePlayer player_{};
+  ClipThread clips_;
 };
 
 }  // namespace dd

@@ -18,5 +18,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
   program.settingsDialog = dd::settingsDialogProc;
   program.progressDialog = dd::progressDialogProc;
   dd::attachDialogRecords(program.records);
-  return dd::runProgram(program, instance, showCommand);
+  sound.startClipThread();
+  const int exitCode = dd::runProgram(program, instance, showCommand);
+  sound.stopClipThread();
+  return exitCode;
 }

@@ -6,7 +6,19 @@ namespace fake {
 
 Winmm winmm;
 
+namespace {
+// The clip thread records its calls while a test reads them.
+SRWLOCK soundsLock = SRWLOCK_INIT;
+}  // namespace
+
 void reset() { winmm = Winmm{}; }
+
+std::vector<SoundCall> soundsSoFar() {
+  AcquireSRWLockExclusive(&soundsLock);
+  std::vector<SoundCall> copy = winmm.sounds;
+  ReleaseSRWLockExclusive(&soundsLock);
+  return copy;
+}
 
 namespace {
 
@@ -39,7 +51,9 @@ MCIERROR WINAPI recordMci(MCIDEVICEID device, UINT message, DWORD_PTR flags, DWO
 }
 
 BOOL WINAPI recordSound(LPCSTR name, HMODULE module, DWORD flags) {
-  winmm.sounds.push_back({reinterpret_cast<DWORD_PTR>(name), module, flags});
+  AcquireSRWLockExclusive(&soundsLock);
+  winmm.sounds.push_back({reinterpret_cast<DWORD_PTR>(name), module, flags, GetCurrentThreadId()});
+  ReleaseSRWLockExclusive(&soundsLock);
   return TRUE;
 }
 

@@ -31,6 +31,7 @@ struct SoundCall {
   DWORD_PTR name;
   HMODULE module;
   DWORD flags;
+  DWORD thread;  // the thread that made the call
 };
 
 struct Winmm {
@@ -43,5 +44,8 @@ struct Winmm {
 extern Winmm winmm;
 
 void reset();
+
+// The sound calls so far, read safely while another thread may be making one.
+std::vector<SoundCall> soundsSoFar();
 
 }  // namespace fake

@@ -268,4 +268,62 @@ TEST(WinSound, FollowsTheLiveRecords) {
   EXPECT_EQ(fake::winmm.sounds[0].name, 123u);
 }
 
+// Polls until the clip thread has started count clips, for at most two seconds.
+bool waitForClips(const dd::ClipThread& clips, LONG count) {
+  for (int i = 0; i < 200 && clips.clipsStarted() < count; ++i) Sleep(10);
+  return clips.clipsStarted() >= count;
+}
+
+TEST(WinSound, KeyClipsStartOnTheClipThreadOnceItRuns) {
+  fake::reset();
+  HINSTANCE self = GetModuleHandleA(nullptr);
+  auto records = std::make_unique<dd::DrillRecords>();
+  dd::initialiseRecords(*records, 1);
+  auto sound = std::make_unique<dd::WinSound>(self, *records);
+  dd::DrillSound& drill = *sound;
+  ASSERT_TRUE(sound->startClipThread());
+  EXPECT_TRUE(sound->clips().running());
+
+  records->settings.hitSound = 2;
+  drill.playHit();
+  ASSERT_TRUE(waitForClips(sound->clips(), 1)) << "the clip never started";
+  std::vector<fake::SoundCall> calls = fake::soundsSoFar();
+  ASSERT_EQ(calls.size(), 1u);
+  EXPECT_EQ(calls[0].name, 123u);
+  EXPECT_EQ(calls[0].module, self);
+  EXPECT_EQ(calls[0].flags, kResourceAsync);
+  EXPECT_NE(calls[0].thread, GetCurrentThreadId()) << "started on the window's thread";
+
+  // Silence asks the thread for nothing, and cuts nothing off.
+  records->settings.missSound = 0;
+  drill.playMiss();
+  Sleep(50);
+  EXPECT_EQ(sound->clips().clipsStarted(), 1);
+
+  // Keys faster than the clips: some may be passed over, but the last one asked for is the
+  // last one started, and nothing is started twice over.
+  const int ids[] = {118, 121, 123, 118, 121, 120};  // 120 only at the end
+  for (int i = 0; i < 6; ++i) {
+    records->settings.hitSound = ids[i] == 118 ? 1 : 2;
+    records->settings.missSound = ids[i] == 120 ? 1 : 2;
+    ids[i] == 118 || ids[i] == 123 ? drill.playHit() : drill.playMiss();
+  }
+  for (int i = 0; i < 200 && fake::soundsSoFar().back().name != 120u; ++i) Sleep(10);
+  Sleep(50);
+  calls = fake::soundsSoFar();
+  EXPECT_EQ(calls.back().name, 120u) << "the last clip asked for never started";
+  EXPECT_GE(calls.size(), 2u);
+  EXPECT_LE(calls.size(), 7u);
+
+  // Stopped: clips start on the caller's thread again, at once.
+  sound->stopClipThread();
+  EXPECT_FALSE(sound->clips().running());
+  fake::reset();
+  records->settings.hitSound = 1;
+  drill.playHit();
+  ASSERT_EQ(fake::winmm.sounds.size(), 1u);
+  EXPECT_EQ(fake::winmm.sounds[0].name, 118u);
+  EXPECT_EQ(fake::winmm.sounds[0].thread, GetCurrentThreadId());
+}
+
 }  // namespace
