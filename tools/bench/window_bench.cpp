@@ -430,6 +430,7 @@ int main() {
   program.settingsDialog = dd::settingsDialogProc;
   program.progressDialog = dd::progressDialogProc;
   dd::attachDialogRecords(program.records);
+  sound.startClipThread();
   dd::attachProgram(program);
   if (!dd::registerMainWindowClass(instance)) return 1;
   window = dd::createMainWindow(instance);
@@ -481,6 +482,7 @@ int main() {
 
   // The program's own share: the same drill with a silent sound stand-in.
   sound.close();
+  sound.stopClipThread();
   program.sound = &silent;
   Run own;
   Memory silentMemory = drill(own);
