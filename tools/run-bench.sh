@@ -13,6 +13,7 @@ NATIVE=build/release
 STATE=$OUT/testenv
 
 . tools/test-env.sh
+. tools/windows-build.sh
 
 mkdir -p "$OUT"
 trap 'dd_env_down "$STATE" bench' EXIT
@@ -20,13 +21,7 @@ trap 'exit 130' INT TERM
 
 cmake -S . -B "$NATIVE" -DCMAKE_BUILD_TYPE=Release >/dev/null
 cmake --build "$NATIVE" -j"$JOBS" --target dictadrill-bench
-# The toolchain file counts only when the build folder is first configured.
-if [ -f "$WIN/CMakeCache.txt" ]; then
-  cmake "$WIN" >/dev/null
-else
-  cmake -S . -B "$WIN" -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake \
-    -DCMAKE_BUILD_TYPE=Release -DDD_TESTS=OFF >/dev/null
-fi
+dd_configure_windows "$WIN" -DCMAKE_BUILD_TYPE=Release -DDD_TESTS=OFF
 cmake --build "$WIN" -j"$JOBS" --target DictaDrill dd_bare_window dd_window_bench
 
 dd_env_up "$STATE" bench

@@ -14,20 +14,13 @@ NATIVE=${NATIVE_BUILD:-build/native}
 STATE=$BUILD/testenv
 
 . tools/test-env.sh
+. tools/windows-build.sh
 
 mkdir -p "$BUILD"
 trap 'dd_env_down "$STATE" e2e' EXIT
 trap 'exit 130' INT TERM
 
-# The toolchain file counts only when the build folder is first configured.
-if [ -f "$BUILD/CMakeCache.txt" ]; then
-  cmake "$BUILD" >/dev/null
-else
-  cmake -S . -B "$BUILD" -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake >/dev/null
-fi
-cmake --build "$BUILD" -j"$JOBS" --target DictaDrill
-cmake -S . -B "$NATIVE" >/dev/null
-cmake --build "$NATIVE" -j"$JOBS" --target dictadrill-replay
+dd_build_program_and_replay "$BUILD" "$NATIVE" "$JOBS"
 
 dd_env_up "$STATE" e2e
 dd_env_load "$STATE"

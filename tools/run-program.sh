@@ -11,12 +11,8 @@ if [ -z "${DISPLAY:-}" ]; then
   exit 1
 fi
 
-# The toolchain file counts only when the build folder is first configured.
-if [ -f "$BUILD/CMakeCache.txt" ]; then
-  cmake "$BUILD" >/dev/null
-else
-  cmake -S . -B "$BUILD" -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake >/dev/null
-fi
+. tools/windows-build.sh
+dd_configure_windows "$BUILD"
 cmake --build "$BUILD" -j"${JOBS:-2}" --target DictaDrill
 
 export WINEPREFIX="${WINEPREFIX:-$(cd "$BUILD" && pwd)/wineprefix}"

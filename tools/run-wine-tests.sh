@@ -9,17 +9,13 @@ BUILD=${BUILD:-build/win}
 STATE=$BUILD/testenv
 
 . tools/test-env.sh
+. tools/windows-build.sh
 
 mkdir -p "$BUILD"
 trap 'dd_env_down "$STATE" wrapper' EXIT
 trap 'exit 130' INT TERM
 
-# The toolchain file counts only when the build folder is first configured.
-if [ -f "$BUILD/CMakeCache.txt" ]; then
-  cmake "$BUILD" >/dev/null
-else
-  cmake -S . -B "$BUILD" -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake >/dev/null
-fi
+dd_configure_windows "$BUILD"
 cmake --build "$BUILD" -j"$JOBS"
 dd_env_up "$STATE" wrapper
 dd_env_load "$STATE"
