@@ -413,14 +413,11 @@ def pixels(shot, rect, inset=0):
 # ---- Scenarios --------------------------------------------------------------------------------
 
 
-class Drive:
-    def __init__(self, options):
-        self.options = options
-        self.startups = []
-        self.temp_folder = None
-        self.lines = []
+class Checks:
+    """Named checks, each reported on a line of its own as "ok" or "FAIL"; counts failures."""
+
+    def __init__(self):
         self.failed = 0
-        self.probe_exe = None
 
     def report(self, name, error=None):
         line = ("ok    " if error is None else "FAIL  ") + name
@@ -430,14 +427,25 @@ class Drive:
         print(line, flush=True)
 
     def step(self, name, fn, *args):
-        """One check; a failure is reported and ends the scenario."""
+        """One check; a failure is reported (and marked so) and ends the scenario."""
         try:
             result = fn(*args)
         except CheckFailed as e:
             self.report(name, str(e))
+            e.reported = True
             raise
         self.report(name)
         return result
+
+
+class Drive(Checks):
+    def __init__(self, options):
+        super().__init__()
+        self.options = options
+        self.startups = []
+        self.temp_folder = None
+        self.lines = []
+        self.probe_exe = None
 
     def start(self):
         program = Program(self.options.exe)

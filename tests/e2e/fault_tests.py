@@ -141,33 +141,14 @@ def pid_alive(pid):
         return False
 
 
-class Faults:
+class Faults(dp.Checks):
     def __init__(self, options):
+        super().__init__()
         self.options = options
-        self.failed = 0
         self.skipped = 0
         self.scratch = tempfile.mkdtemp(prefix="dd-fault-")
         self.mounts = []
         self.programs = []
-
-    # -- reporting, as the end-to-end driver does ---------------------------------------------
-
-    def report(self, name, error=None):
-        line = ("ok    " if error is None else "FAIL  ") + name
-        if error is not None:
-            line += ": " + error
-            self.failed += 1
-        print(line, flush=True)
-
-    def step(self, name, fn, *args):
-        try:
-            result = fn(*args)
-        except dp.CheckFailed as e:
-            self.report(name, str(e))
-            e.reported = True
-            raise
-        self.report(name)
-        return result
 
     # -- helpers ------------------------------------------------------------------------------
 
@@ -190,6 +171,15 @@ class Faults:
         self.programs.append(program)
         program.start()
         return program
+
+    def enter_and_hear(self, p, name):
+        """Enter on the menu starts the next sentence, and its recording is heard."""
+        rec = dp.Recorder()
+        entered = rec.press(p.key, "Return")
+        p.wait_for(is_typing, "the typing screen")
+        time.sleep(2.0)
+        rec.stop()
+        self.step(name, lambda: rec.heard(entered[1] + 0.3, entered[1] + 2.0, "no recording"))
 
     def answers_and_ends(self, p, what):
         """The window still answers: Escape back to the menu (from wherever the drill is), then
@@ -319,13 +309,7 @@ class Faults:
             self.step(what + ": Enter gives up and shows the result, no crash",
                       lambda: check(p.alive(), "the program ended"))
 
-        rec = dp.Recorder()
-        entered = rec.press(p.key, "Return")
-        p.wait_for(is_typing, "the typing screen")
-        time.sleep(2.0)
-        rec.stop()
-        self.step("after the bad recordings, sentence 4's is heard",
-                  lambda: rec.heard(entered[1] + 0.3, entered[1] + 2.0, "no recording"))
+        self.enter_and_hear(p, "after the bad recordings, sentence 4's is heard")
         self.answers_and_ends(p, "bad recordings")
 
     # -- no sound device --------------------------------------------------------------------------
@@ -482,13 +466,7 @@ class Faults:
         p.key("Escape")
         self.step("after them, Escape reaches the menu",
                   lambda: p.wait_for(is_menu, "the menu"))
-        rec = dp.Recorder()
-        entered = rec.press(p.key, "Return")
-        p.wait_for(is_typing, "the typing screen")
-        time.sleep(2.0)
-        rec.stop()
-        self.step("Enter starts a sentence whose recording is heard",
-                  lambda: rec.heard(entered[1] + 0.3, entered[1] + 2.0, "no recording"))
+        self.enter_and_hear(p, "Enter starts a sentence whose recording is heard")
         self.answers_and_ends(p, "random keys")
 
     def settle_after_storm(self, p):
