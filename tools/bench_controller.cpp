@@ -5,6 +5,7 @@
 #include <cstring>
 #include <memory>
 
+#include "bench/silent_sound.h"
 #include "controller.h"
 #include "matcher.h"
 #include "records.h"
@@ -25,20 +26,11 @@ class SilentHost final : public dd::DrillHost {
   uint32_t clock = 0;
 };
 
-class SilentSound final : public dd::DrillSound {
- public:
-  void play() override {}
-  void close() override {}
-  void togglePause() override {}
-  void playHit() override {}
-  void playMiss() override {}
-};
-
 // A drill on the Typing screen at the first demo sentence.
 struct Drill {
   std::unique_ptr<dd::DrillRecords> records = std::make_unique<dd::DrillRecords>();
   SilentHost host;
-  SilentSound sound;
+  ddbench::SilentSound sound;
   dd::DrillController controller{*records, host, sound};
 
   Drill() {

@@ -20,6 +20,7 @@
 #include "dialogs.h"
 #include "main_window.h"
 #include "matcher.h"
+#include "silent_sound.h"
 #include "staging.h"
 #include "win_sound.h"
 
@@ -319,16 +320,6 @@ Usage quietUsage() {
   return usage();
 }
 
-// The sound stand-in for the program's own share of a key: the same calls, no sound.
-class SilentSound final : public dd::DrillSound {
- public:
-  void play() override {}
-  void close() override {}
-  void togglePause() override {}
-  void playHit() override {}
-  void playMiss() override {}
-};
-
 struct Run {
   Series hits, misses, ticks, lasts;
   int keys = 0;
@@ -424,7 +415,8 @@ int main() {
 
   // As the program's entry point does, up to the message loop.
   static dd::WinSound sound(instance, program.records);
-  static SilentSound silent;
+  // The sound stand-in for the program's own share of a key: the same calls, no sound.
+  static ddbench::SilentSound silent;
   program.instance = instance;
   program.sound = &sound;
   program.settingsDialog = dd::settingsDialogProc;
