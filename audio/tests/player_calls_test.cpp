@@ -240,14 +240,21 @@ TEST(KeySoundCalls, EachCodePlaysItsWaveResourceOrNothing) {
   }
 }
 
-TEST(WinSound, FollowsTheLiveRecords) {
-  fake::reset();
-  HINSTANCE self = GetModuleHandleA(nullptr);
-  auto records = std::make_unique<dd::DrillRecords>();
-  dd::initialiseRecords(*records, 1);
-  auto sound = std::make_unique<dd::WinSound>(self, *records);
-  dd::DrillSound& drill = *sound;
+// The program's sound over fresh records, on the recording winmm.
+class WinSoundTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    fake::reset();
+    dd::initialiseRecords(*records, 1);
+  }
 
+  HINSTANCE self = GetModuleHandleA(nullptr);
+  std::unique_ptr<dd::DrillRecords> records = std::make_unique<dd::DrillRecords>();
+  std::unique_ptr<dd::WinSound> sound = std::make_unique<dd::WinSound>(self, *records);
+  dd::DrillSound& drill = *sound;
+};
+
+TEST_F(WinSoundTest, FollowsTheLiveRecords) {
   records->state.currentItem = 3;
   records->settings.speed = 1;
   drill.play();
@@ -274,13 +281,7 @@ bool waitForClips(const dd::ClipThread& clips, LONG count) {
   return clips.clipsStarted() >= count;
 }
 
-TEST(WinSound, KeyClipsStartOnTheClipThreadOnceItRuns) {
-  fake::reset();
-  HINSTANCE self = GetModuleHandleA(nullptr);
-  auto records = std::make_unique<dd::DrillRecords>();
-  dd::initialiseRecords(*records, 1);
-  auto sound = std::make_unique<dd::WinSound>(self, *records);
-  dd::DrillSound& drill = *sound;
+TEST_F(WinSoundTest, KeyClipsStartOnTheClipThreadOnceItRuns) {
   ASSERT_TRUE(sound->startClipThread());
   EXPECT_TRUE(sound->clips().running());
 
