@@ -30,6 +30,9 @@ void stageRecordings(HINSTANCE instance) {
     DWORD size = SizeofResource(instance, resource);
     HGLOBAL loaded = LoadResource(instance, resource);
     const void* bytes = LockResource(loaded);
+    // Without its recording a row has nothing to write: the file another copy staged, and may
+    // be playing, is worth more than an empty one.
+    if (bytes == nullptr || size == 0) continue;
     if (!fits || !appendWhole(path, MAX_PATH, row.fileName)) continue;
     HANDLE file =
         CreateFileA(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);

@@ -1,5 +1,6 @@
 // Staging against the real file system under Wine: every recording written byte for byte, stale
-// files truncated, a locked file skipped, and no file under a cut-off name.
+// files truncated, a locked file skipped, nothing written without the recordings, and no file
+// under a cut-off name.
 #include "staging.h"
 
 #include <gtest/gtest.h>
@@ -63,6 +64,20 @@ TEST_F(Staging, RewritesLargerStaleFilesToTheExactSize) {
   testfiles::TempFolderScope temp(folder_);
   dd::stageRecordings(self());
   for (const Recording& r : kRecordings) expectStaged(r);
+}
+
+// A module without the recordings (a test program's, say) must not empty the files that a
+// copy of the program staged and may be playing.
+TEST_F(Staging, AModuleWithoutRecordingsLeavesStagedFilesAlone) {
+  for (const Recording& r : kRecordings) testfiles::writeFile(path(r), {'o', 'l', 'd'});
+  testfiles::TempFolderScope temp(folder_);
+  HMODULE withoutRecordings = GetModuleHandleA("kernel32.dll");
+  ASSERT_NE(withoutRecordings, nullptr);
+  dd::stageRecordings(withoutRecordings);
+  for (const Recording& r : kRecordings) {
+    EXPECT_EQ(readFile(path(r)), (std::vector<uint8_t>{'o', 'l', 'd'})) << r.fileName;
+  }
+  EXPECT_EQ(filesUnder(folder_).size(), 8u);
 }
 
 TEST_F(Staging, AFileHeldWithoutSharingKeepsItsBytesAndTheOthersAreWritten) {
