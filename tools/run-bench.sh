@@ -16,16 +16,13 @@ STATE=$OUT/testenv
 . tools/windows-build.sh
 
 mkdir -p "$OUT"
-trap 'dd_env_down "$STATE" bench' EXIT
-trap 'exit 130' INT TERM
 
 cmake -S . -B "$NATIVE" -DCMAKE_BUILD_TYPE=Release >/dev/null
 cmake --build "$NATIVE" -j"$JOBS" --target dictadrill-bench
 dd_configure_windows "$WIN" -DCMAKE_BUILD_TYPE=Release -DDD_TESTS=OFF
 cmake --build "$WIN" -j"$JOBS" --target DictaDrill dd_bare_window dd_window_bench
 
-dd_env_up "$STATE" bench
-dd_env_load "$STATE"
+dd_env_for_script "$STATE" bench
 timeout 1800 python3 tools/bench/bench.py --exe "$WIN/bin/DictaDrill.exe" \
   --bare "$WIN/bin/dd_bare_window.exe" --window-bench "$WIN/bin/dd_window_bench.exe" \
   --core "$NATIVE/tools/dictadrill-bench" --out "$OUT" --starts "${STARTS:-21}"

@@ -17,13 +17,10 @@ STATE=$BUILD/testenv
 . tools/windows-build.sh
 
 mkdir -p "$BUILD"
-trap 'dd_env_down "$STATE" e2e' EXIT
-trap 'exit 130' INT TERM
 
 dd_build_program_and_replay "$BUILD" "$NATIVE" "$JOBS"
 
-dd_env_up "$STATE" e2e
-dd_env_load "$STATE"
+dd_env_for_script "$STATE" e2e
 
 SHOTS=$BUILD/e2e-shots
 if [ "${DD_UPDATE_SCREENSHOTS:-0}" = 1 ]; then SHOTS=docs; fi

@@ -18,13 +18,10 @@ STATE=$BUILD/testenv
 . tools/windows-build.sh
 
 mkdir -p "$BUILD"
-trap 'dd_env_down "$STATE" fault' EXIT
-trap 'exit 130' INT TERM
 
 dd_build_program_and_replay "$BUILD" "$NATIVE" "$JOBS"
 
-dd_env_up "$STATE" fault
-dd_env_load "$STATE"
+dd_env_for_script "$STATE" fault
 
 # About two and a half minutes; ten mean something hangs.
 timeout 600 python3 tests/e2e/fault_tests.py --exe "$BUILD/bin/DictaDrill.exe" \

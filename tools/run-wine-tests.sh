@@ -12,11 +12,8 @@ STATE=$BUILD/testenv
 . tools/windows-build.sh
 
 mkdir -p "$BUILD"
-trap 'dd_env_down "$STATE" wrapper' EXIT
-trap 'exit 130' INT TERM
 
 dd_configure_windows "$BUILD"
 cmake --build "$BUILD" -j"$JOBS"
-dd_env_up "$STATE" wrapper
-dd_env_load "$STATE"
+dd_env_for_script "$STATE" wrapper
 ctest --test-dir "$BUILD" -L wine --output-on-failure -j"$JOBS"

@@ -7,6 +7,7 @@
 # Processes are stopped by the PIDs in those files only.
 #
 # Sourced:   . tools/test-env.sh; dd_env_up DIR [OWNER]; dd_env_load DIR; ...; dd_env_down DIR [OWNER]
+#            or, in a script, dd_env_for_script DIR OWNER (up, load, and down at exit)
 # Executed:  tools/test-env.sh up DIR [OWNER] | down DIR [OWNER] | run DIR COMMAND... | status DIR
 #
 # up reuses an environment that is still alive and leaves its owner as it was; down with an
@@ -162,6 +163,17 @@ dd_env_up() {
   dd__wineserver_start "$_dir" || return 1
   dd__write_env "$_dir"
   if [ "$_fresh" = 1 ]; then echo "$_owner" >"$_dir/owner"; fi
+}
+
+# For a script: starts (or reuses) DIR's environment for OWNER and exports its variables; what
+# OWNER started is stopped when the script exits, also on an error or an interrupt.
+dd_env_for_script() {
+  _dd_script_state=$1
+  _dd_script_owner=$2
+  trap 'dd_env_down "$_dd_script_state" "$_dd_script_owner"' EXIT
+  trap 'exit 130' INT TERM
+  dd_env_up "$1" "$2" || return 1
+  dd_env_load "$1"
 }
 
 # True when every process of DIR's environment is running.

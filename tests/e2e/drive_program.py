@@ -941,25 +941,38 @@ def prepare_prefix():
          "REG_SZ", "/d", "N", "/f"])
 
 
-def main():
-    # A time-out's TERM unwinds like an error, so every started program is killed by its PID.
-    signal.signal(signal.SIGTERM, lambda *_: sys.exit("drive_program.py: terminated"))
-    parser = argparse.ArgumentParser(description=__doc__.split("\n")[0])
+PROGRAM_TOOLS = ["wine", "winepath", "xdotool", "import", "parec"]
+
+
+def program_driver_start(script, description):
+    """What every driver of the running program does first: a time-out's TERM unwinds like an
+    error, so every started program is killed by its PID; and the arguments they all take."""
+    signal.signal(signal.SIGTERM, lambda *_: sys.exit("%s: terminated" % script))
+    parser = argparse.ArgumentParser(description=description)
     parser.add_argument("--exe", required=True)
     parser.add_argument("--replay", required=True, help="dictadrill-replay (native)")
     parser.add_argument("--resources", required=True, help="the folder of the MP3 files")
+    return parser
+
+
+def require_tools(script, tools):
+    for tool in tools:
+        if shutil.which(tool) is None:
+            sys.exit("%s: %s is not installed" % (script, tool))
+
+
+def main():
+    parser = program_driver_start("drive_program.py", __doc__.split("\n")[0])
     parser.add_argument("--shots", help="folder for the screenshots: menu.png, typing.png, "
                         "result.png, progress.png, settings.png")
     parser.add_argument("--cxx", default="x86_64-w64-mingw32-g++",
                         help="the cross compiler that builds dialog_probe.exe")
     parser.add_argument("--only", nargs="*", default=[], choices=Drive.SCENARIOS)
     options = parser.parse_args()
-    tools = ["wine", "winepath", "xdotool", "import", "parec"]
+    tools = list(PROGRAM_TOOLS)
     if not options.only or "dialogs" in options.only:
         tools.append(options.cxx)
-    for tool in tools:
-        if shutil.which(tool) is None:
-            sys.exit("drive_program.py: %s is not installed" % tool)
+    require_tools("drive_program.py", tools)
     if options.shots:
         os.makedirs(options.shots, exist_ok=True)
     prepare_prefix()

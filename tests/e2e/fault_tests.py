@@ -12,7 +12,6 @@ Run inside the environment of tools/test-env.sh, as tools/run-fault-tests.sh doe
 Prints one line per check and a summary; the exit status is 1 when a check failed.
 """
 
-import argparse
 import json
 import os
 import random
@@ -522,20 +521,13 @@ class Faults(dp.Checks):
 
 
 def main():
-    # A time-out's TERM unwinds like an error, so every started program is killed by its PID.
-    signal.signal(signal.SIGTERM, lambda *_: sys.exit("fault_tests.py: terminated"))
-    parser = argparse.ArgumentParser(description=__doc__.split("\n")[0])
-    parser.add_argument("--exe", required=True)
-    parser.add_argument("--replay", required=True, help="dictadrill-replay (native)")
-    parser.add_argument("--resources", required=True, help="the folder of the MP3 files")
+    parser = dp.program_driver_start("fault_tests.py", __doc__.split("\n")[0])
     parser.add_argument("--only", nargs="*", default=[], choices=Faults.TESTS)
     parser.add_argument("--shots", help="folder for a screenshot of each failure")
     parser.add_argument("--seed", type=int, default=int(os.environ.get("DD_FAULT_SEED", "1")),
                         help="of the random keys (default 1, or DD_FAULT_SEED)")
     options = parser.parse_args()
-    for tool in ("wine", "winepath", "xdotool", "import", "parec"):
-        if shutil.which(tool) is None:
-            sys.exit("fault_tests.py: %s is not installed" % tool)
+    dp.require_tools("fault_tests.py", dp.PROGRAM_TOOLS)
     dp.prepare_prefix()
     return Faults(options).run_all(options.only)
 
